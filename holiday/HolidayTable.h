@@ -1,0 +1,116 @@
+#pragma once
+
+#include "holiday/AxisSizes.h"
+#include "holiday/CellStore.h"
+#include "holiday/GridCoord.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace holiday {
+
+class HolidayTableObserver;
+
+// The rectangular table of text cells of one holiday-definition document, with its counts,
+// fixed counts, current cell and the widths and heights that follow the counts.
+//
+// Cell texts live in a CellStore that does not depend on the counts: shrinking the table hides
+// texts, growing it shows them again. Texts are UTF-8.
+//
+// Invariants kept by every operation: 1 <= ColCount, 1 <= RowCount, 0 <= FixedCols < ColCount,
+// 0 <= FixedRows < RowCount, FixedCols <= CurrentCell.Col < ColCount, FixedRows <=
+// CurrentCell.Row < RowCount.
+class HolidayTable {
+public:
+    static constexpr std::int32_t DefaultColWidth = 64;
+    static constexpr std::int32_t DefaultRowHeight = 17;
+    // Larger counts fail with "Gitter zu groß für Operation" (rows only once any row height
+    // was changed).
+    static constexpr std::int32_t MaxCount = 134'217'725;
+
+    // The state the window starts with: 6 columns, 5 rows, FixedRows 1, FixedCols 0,
+    // CurrentCell, anchor and top-left (0, 1), no texts, every width 64, every height 17.
+    HolidayTable();
+
+    HolidayTable(const HolidayTable&) = delete;
+    HolidayTable& operator=(const HolidayTable&) = delete;
+
+    // Observers are not owned; an observer removes itself before it is destroyed.
+    void AddObserver(HolidayTableObserver* observer);
+    void RemoveObserver(HolidayTableObserver* observer);
+
+    // --- Cells (positions are not checked against the counts; negative ones are invalid) ---
+    [[nodiscard]] std::string GetCell(std::int32_t col, std::int32_t row) const;
+    // Stores the text; the empty text removes the entry. Tells the observers.
+    void SetCell(std::int32_t col, std::int32_t row, std::string_view text);
+
+    // --- Counts ---
+    [[nodiscard]] std::int32_t ColCount() const noexcept { return mColCount; }
+    [[nodiscard]] std::int32_t RowCount() const noexcept { return mRowCount; }
+    [[nodiscard]] std::int32_t FixedCols() const noexcept { return mFixedCols; }
+    [[nodiscard]] std::int32_t FixedRows() const noexcept { return mFixedRows; }
+    // Throw EInvalidGridOperation "Gitter zu groß für Operation" above MaxCount, leaving
+    // everything as it was; otherwise clamp to 1, lower the fixed count and run the resize
+    // steps.
+    void SetColCount(std::int32_t n);
+    void SetRowCount(std::int32_t n);
+    // Throw EInvalidGridOperation with the table unchanged when n is negative or not less than
+    // the count.
+    void SetFixedCols(std::int32_t n);
+    void SetFixedRows(std::int32_t n);
+
+    // --- Current cell, selection, scrolling ---
+    [[nodiscard]] GridCoord CurrentCell() const noexcept { return mCurrent; }
+    [[nodiscard]] GridCoord Anchor() const noexcept { return mAnchor; }
+    [[nodiscard]] GridCoord TopLeft() const noexcept { return mTopLeft; }
+    // Moves CurrentCell (the anchor follows). The cell is clamped into the non-fixed extent.
+    void SetCurrentCell(GridCoord cell);
+    // Sets the far corner of the selected block (clamped into the non-fixed extent).
+    void SetAnchor(GridCoord cell);
+    // Records the first scrolling column and row that the view shows (clamped likewise).
+    void SetTopLeft(GridCoord cell);
+
+    // --- Whole-table operations ---
+    // Empties every cell inside the extent; entries outside it stay.
+    void Clear();
+    // Empties the whole CellStore, hidden texts included.
+    void ClearCellStore();
+    // The reset of the open command: empties the whole CellStore, then ColCount 0 and
+    // RowCount 0, which leaves 1 x 1, no fixed rows or columns, CurrentCell (0, 0).
+    void ResetForOpen();
+    // Copies columns 0 .. ColCount - 1 of row source into row target.
+    void AssignRow(std::int32_t target, std::int32_t source);
+    // Moves every row below row up by one, then RowCount - 1.
+    void DeleteTableRow(std::int32_t row);
+    void AddRow();
+    void AddColumn();
+
+    // --- View state that follows the counts ---
+    [[nodiscard]] const AxisSizes& ColWidths() const noexcept { return mColWidths; }
+    [[nodiscard]] const AxisSizes& RowHeights() const noexcept { return mRowHeights; }
+    [[nodiscard]] std::int32_t ColWidth(std::int32_t col) const { return mColWidths.Get(col); }
+    [[nodiscard]] std::int32_t RowHeight(std::int32_t row) const { return mRowHeights.Get(row); }
+    // Set the width of an existing column / the height of an existing row.
+    void SetColWidth(std::int32_t col, std::int32_t width);
+    void SetRowHeight(std::int32_t row, std::int32_t height);
+
+    // The store itself, for readers that walk every text (the writer, the report).
+    [[nodiscard]] const CellStore& Cells() const noexcept { return mCells; }
+
+private:
+    std::int32_t mColCount = 6;
+    std::int32_t mRowCount = 5;
+    std::int32_t mFixedCols = 0;
+    std::int32_t mFixedRows = 1;
+    GridCoord mCurrent{0, 1};
+    GridCoord mAnchor{0, 1};
+    GridCoord mTopLeft{0, 1};
+    CellStore mCells;
+    AxisSizes mColWidths{DefaultColWidth};
+    AxisSizes mRowHeights{DefaultRowHeight};
+    std::vector<HolidayTableObserver*> mObservers;
+};
+
+} // namespace holiday

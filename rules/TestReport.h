@@ -1,0 +1,27 @@
+#pragma once
+
+#include "rules/LocaleDateSettings.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace holiday {
+class HolidayTable;
+}
+
+namespace rules {
+
+using LineSink = std::function<void(const std::string& line)>;
+
+inline constexpr std::int32_t FirstReportYear = 2005;
+inline constexpr std::int32_t LastReportYear = 2015;
+
+// For each year a heading (17 blanks, "Year ", the year) and one line per rule row
+// ("<date>: <title>"), each handed to sink at once. Rows with an empty start date are skipped.
+// Throws holiday::EConvertError at the first faulty rule, after sink had every line before it.
+void BuildTestReport(const holiday::HolidayTable& table, const LocaleDateSettings& settings,
+                     const LineSink& sink, std::int32_t firstYear = FirstReportYear,
+                     std::int32_t lastYear = LastReportYear);
+
+} // namespace rules
