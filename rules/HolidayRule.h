@@ -7,13 +7,19 @@
 
 namespace rules {
 
-// The date one rule gives in year: start date ("Easter" or day.month, read in the file's own
-// day-point-month notation whatever the user's locale), weekday move, offset in days.
-// Throws holiday::EConvertError (the start date is converted before the offset).
-[[nodiscard]] CalendarDate EvaluateHolidayRule(std::string_view startDate,
-                                               std::string_view weekday,
+// The date one rule gives in year.
+// - startDate: "Easter" (exactly) for the Easter Sunday given by easterDay and easterMonth,
+//   otherwise day and month, read as startDate + "." + year in the file's own day-point-month
+//   notation whatever the user's locale (LocaleDateSettings::German()).
+// - weekday: "0" for no move; otherwise to the nearest day on or after the date (on or before
+//   it when the text holds "-") that is a Monday, Tuesday ... Saturday when the text holds
+//   "Mo", "Tu", "We", "Th", "Fr" or "Sa" (the last of these in that order wins), else a Sunday.
+// - offset: "0" for none, otherwise days added as read by ParseInteger.
+// The start date is converted before the offset. Throws holiday::EConvertError: the date
+// message of ParseLocaleDate, the integer message of ParseInteger, or "Ungültiges Argument
+// zum Codieren des Datums" when the date would leave the years 1 to 9999.
+[[nodiscard]] CalendarDate EvaluateHolidayRule(std::string_view startDate, std::string_view weekday,
                                                std::string_view offset, std::uint16_t year,
-                                               std::uint16_t easterDay,
-                                               std::uint16_t easterMonth);
+                                               std::uint16_t easterDay, std::uint16_t easterMonth);
 
 } // namespace rules

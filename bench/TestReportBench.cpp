@@ -1,0 +1,61 @@
+// The test report of 100,000 rules over the report years 2005 to 2015 into a sink that only
+// counts bytes.
+#include "holiday/HolidayTable.h"
+#include "rules/LocaleDateSettings.h"
+#include "rules/TestReport.h"
+
+#include <array>
+#include <benchmark/benchmark.h>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+constexpr std::int32_t RuleCount = 100'000;
+
+void FillTable(holiday::HolidayTable& table) {
+    struct Rule {
+        const char* Start;
+        const char* Weekday;
+        const char* Offset;
+    };
+    static constexpr std::array<Rule, 6> Rules = {{
+        {"Easter", "0", "+1"},
+        {"30.11", "-We", "0"},
+        {"01.03", "+Su", "+14"},
+        {"24.12", "0", "0"},
+        {"Easter", "0", "-2"},
+        {"1.5", "+Mo", "$0E"},
+    }};
+    table.SetColCount(6);
+    table.SetRowCount(RuleCount + 1);
+    for (std::int32_t row = 1; row <= RuleCount; ++row) {
+        const Rule& rule = Rules[static_cast<std::size_t>(row) % Rules.size()];
+        table.SetCell(0, row, "Holiday number " + std::to_string(row));
+        table.SetCell(1, row, rule.Start);
+        table.SetCell(2, row, rule.Weekday);
+        table.SetCell(3, row, rule.Offset);
+    }
+}
+
+void BM_TestReport(benchmark::State& state) {
+    holiday::HolidayTable table;
+    FillTable(table);
+    const rules::LocaleDateSettings settings = rules::LocaleDateSettings::German();
+    std::int64_t bytes = 0;
+    const rules::LineSink sink = [&bytes](const std::string& line) {
+        bytes += static_cast<std::int64_t>(line.size()) + 2; // CR LF
+    };
+    for (auto _ : state) {
+        bytes = 0;
+        rules::BuildTestReport(table, settings, sink);
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+    state.counters["lines"] = static_cast<double>((RuleCount + 1) * 11);
+}
+BENCHMARK(BM_TestReport)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+} // namespace
+
+BENCHMARK_MAIN();
