@@ -1,0 +1,811 @@
+#include "app/HolidayGrid.h"
+
+#include "app/GridAxis.h"
+#include "app/GridCellEditor.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+using holiday::GridCoord;
+
+namespace {
+
+constexpr int TextInset = 2;
+// How far from a row border the mouse may be to drag it.
+constexpr int BorderGrip = 2;
+constexpr std::int32_t MinDraggedRowHeight = 1;
+// A cell draws at most this many characters per pixel of its width; a longer text could not
+// show more and would only cost layout time.
+constexpr int MaxDrawnCharsPerPixel = 2;
+constexpr int MinDrawnChars = 64;
+
+[[nodiscard]] int ClampToInt(std::int64_t v) noexcept {
+    // Far outside any viewport, yet with room for a width added to it.
+    constexpr std::int64_t Limit = std::int64_t{1} << 30;
+    return static_cast<int>(std::clamp(v, -Limit, Limit));
+}
+
+[[nodiscard]] QFont PixelFont(const char* family) {
+    QFont font(QString::fromLatin1(family));
+    font.setPixelSize(11);
+    font.setWeight(QFont::Normal);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+} // namespace
+
+HolidayGrid::HolidayGrid(holiday::HolidayTable& table, QWidget* parent)
+    : QAbstractScrollArea(parent), mTable(table), mCellFont(PixelFont("Tahoma")),
+      mFixedFont(PixelFont("Arial")) {
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setMouseTracking(true);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    horizontalScrollBar()->setSingleStep(1);
+    verticalScrollBar()->setSingleStep(1);
+
+    mEditor = new GridCellEditor(viewport());
+    mEditor->setFont(mCellFont);
+    mEditor->hide();
+    mEditor->OnKey = [this](QKeyEvent* event) { return !mForwardingKey && HandleKey(event, true); };
+    mEditor->OnTab = [this](bool forward) { LeaveByTab(forward); };
+    connect(mEditor, &GridCellEditor::CellTextChanged, this, &HolidayGrid::OnEditorTextChanged);
+    connect(qApp, &QApplication::focusChanged, this, &HolidayGrid::OnFocusChanged);
+
+    mLeftCol = mTable.TopLeft().Col;
+    mTopRow = mTable.TopLeft().Row;
+    mShownCurrent = mTable.CurrentCell();
+    mShownAnchor = mTable.Anchor();
+    mTable.AddObserver(this);
+    InvalidateLayout();
+}
+
+HolidayGrid::~HolidayGrid() {
+    mTable.RemoveObserver(this);
+}
+
+// --- Fonts -------------------------------------------------------------------------------------
+
+void HolidayGrid::SetCellFont(const QFont& font) {
+    mCellFont = font;
+    mEditor->setFont(font);
+    viewport()->update();
+}
+
+void HolidayGrid::SetFixedFont(const QFont& font) {
+    mFixedFont = font;
+    viewport()->update();
+}
+
+QFont HolidayGrid::CellFont() const {
+    return mCellFont;
+}
+
+QFont HolidayGrid::FixedFont() const {
+    return mFixedFont;
+}
+
+// --- Geometry ----------------------------------------------------------------------------------
+
+GridAxis HolidayGrid::Cols() const {
+    return GridAxis(mTable.ColWidths(), mTable.FixedCols(), mTable.ColCount());
+}
+
+GridAxis HolidayGrid::Rows() const {
+    return GridAxis(mTable.RowHeights(), mTable.FixedRows(), mTable.RowCount());
+}
+
+bool HolidayGrid::IsFixed(GridCoord cell) const noexcept {
+    return cell.Col < mTable.FixedCols() || cell.Row < mTable.FixedRows();
+}
+
+QRect HolidayGrid::CellRect(GridCoord cell) const {
+    const GridAxis cols = Cols();
+    const GridAxis rows = Rows();
+    return {ClampToInt(cols.PosOf(mLeftCol, cell.Col)), ClampToInt(rows.PosOf(mTopRow, cell.Row)),
+            cols.SizeOf(cell.Col), rows.SizeOf(cell.Row)};
+}
+
+std::optional<GridCoord> HolidayGrid::CellAt(QPoint pos) const {
+    auto find = [](const std::vector<GridAxis::Span>& spans, int p) -> std::optional<std::int32_t> {
+        for (const auto& span : spans) {
+            // The grid line after an index belongs to it.
+            if (p >= span.Pos && p <= span.Pos + span.Size) {
+                return span.Index;
+            }
+        }
+        return std::nullopt;
+    };
+    if (pos.x() < 0 || pos.y() < 0) {
+        return std::nullopt;
+    }
+    const auto col = find(Cols().Visible(mLeftCol, viewport()->width()), pos.x());
+    const auto row = find(Rows().Visible(mTopRow, viewport()->height()), pos.y());
+    if (!col || !row) {
+        return std::nullopt;
+    }
+    return GridCoord{*col, *row};
+}
+
+// --- Layout and scrolling ----------------------------------------------------------------------
+
+void HolidayGrid::InvalidateLayout() {
+    mLayoutDirty = true;
+    viewport()->update();
+    if (!mLayoutScheduled) {
+        mLayoutScheduled = true;
+        QTimer::singleShot(0, this, [this] {
+            mLayoutScheduled = false;
+            EnsureLayout();
+        });
+    }
+}
+
+void HolidayGrid::EnsureLayout() {
+    if (mLayoutDirty && !mInRelayout) {
+        Relayout();
+    }
+}
+
+void HolidayGrid::Relayout() {
+    mInRelayout = true;
+    // Showing or hiding a scroll bar resizes the viewport, which asks for the layout again.
+    for (int pass = 0; pass < 3 && (pass == 0 || mLayoutDirty); ++pass) {
+        mLayoutDirty = false;
+        const GridAxis cols = Cols();
+        const GridAxis rows = Rows();
+        const std::int64_t fixedWidth = cols.FixedExtent();
+        const std::int64_t fixedHeight = rows.FixedExtent();
+        const QSize whole = maximumViewportSize();
+        const QSize now = viewport()->size();
+        const std::int32_t fixedCols = mTable.FixedCols();
+        const std::int32_t fixedRows = mTable.FixedRows();
+        if (cols.MaxFirst(whole.width() - fixedWidth) == fixedCols &&
+            rows.MaxFirst(whole.height() - fixedHeight) == fixedRows) {
+            mMaxLeftCol = fixedCols;
+            mMaxTopRow = fixedRows;
+        } else {
+            mMaxLeftCol = cols.MaxFirst(now.width() - fixedWidth);
+            mMaxTopRow = rows.MaxFirst(now.height() - fixedHeight);
+        }
+        mLeftCol = std::clamp(mLeftCol, fixedCols, mMaxLeftCol);
+        mTopRow = std::clamp(mTopRow, fixedRows, mMaxTopRow);
+        SyncScrollBars();
+    }
+    mLayoutDirty = false;
+    mInRelayout = false;
+    UpdateVisibleEnds();
+    if (mTable.TopLeft() != GridCoord{mLeftCol, mTopRow}) {
+        mTable.SetTopLeft({mLeftCol, mTopRow});
+    }
+    PlaceEditor();
+}
+
+void HolidayGrid::SyncScrollBars() {
+    const GridAxis cols = Cols();
+    const GridAxis rows = Rows();
+    const QSize now = viewport()->size();
+    mSyncingBars = true;
+    QScrollBar* h = horizontalScrollBar();
+    h->setRange(0, mMaxLeftCol - mTable.FixedCols());
+    h->setPageStep(cols.WholeCount(mLeftCol, now.width() - cols.FixedExtent()));
+    h->setValue(mLeftCol - mTable.FixedCols());
+    QScrollBar* v = verticalScrollBar();
+    v->setRange(0, mMaxTopRow - mTable.FixedRows());
+    v->setPageStep(rows.WholeCount(mTopRow, now.height() - rows.FixedExtent()));
+    v->setValue(mTopRow - mTable.FixedRows());
+    mSyncingBars = false;
+}
+
+void HolidayGrid::UpdateVisibleEnds() {
+    const auto cols = Cols().Visible(mLeftCol, viewport()->width());
+    const auto rows = Rows().Visible(mTopRow, viewport()->height());
+    mLastVisibleCol = cols.empty() ? mLeftCol - 1 : std::max(cols.back().Index, mLeftCol - 1);
+    mLastVisibleRow = rows.empty() ? mTopRow - 1 : std::max(rows.back().Index, mTopRow - 1);
+}
+
+void HolidayGrid::ScrollTo(std::int32_t leftCol, std::int32_t topRow) {
+    EnsureLayout();
+    leftCol = std::clamp(leftCol, mTable.FixedCols(), mMaxLeftCol);
+    topRow = std::clamp(topRow, mTable.FixedRows(), mMaxTopRow);
+    if (leftCol != mLeftCol || topRow != mTopRow) {
+        mLeftCol = leftCol;
+        mTopRow = topRow;
+        SyncScrollBars();
+        UpdateVisibleEnds();
+        PlaceEditor();
+        viewport()->update();
+    }
+    if (mTable.TopLeft() != GridCoord{mLeftCol, mTopRow}) {
+        mTable.SetTopLeft({mLeftCol, mTopRow});
+    }
+}
+
+void HolidayGrid::scrollContentsBy(int /*dx*/, int /*dy*/) {
+    if (mSyncingBars) {
+        return;
+    }
+    ScrollTo(mTable.FixedCols() + horizontalScrollBar()->value(),
+             mTable.FixedRows() + verticalScrollBar()->value());
+}
+
+void HolidayGrid::ScrollToCell(GridCoord cell) {
+    EnsureLayout();
+    const GridAxis cols = Cols();
+    const GridAxis rows = Rows();
+    const std::int64_t width = viewport()->width() - cols.FixedExtent();
+    const std::int64_t height = viewport()->height() - rows.FixedExtent();
+    ScrollTo(cols.FirstShowing(mLeftCol, cell.Col, width),
+             rows.FirstShowing(mTopRow, cell.Row, height));
+}
+
+void HolidayGrid::ScrollToCurrentCell() {
+    ScrollToCell(mTable.CurrentCell());
+}
+
+void HolidayGrid::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    mLayoutDirty = true;
+    if (!mInRelayout) {
+        Relayout();
+    }
+}
+
+// --- Painting ----------------------------------------------------------------------------------
+
+QRect HolidayGrid::BlockRect(GridCoord a, GridCoord b) const {
+    // The visible part of one axis: the fixed indexes of the block, then its scrolling ones from
+    // the first shown to the last shown. The two parts meet where the fixed area ends.
+    auto span = [](const GridAxis& axis, std::int32_t fixed, std::int32_t first,
+                   std::int32_t lastVisible, std::int32_t lo,
+                   std::int32_t hi) -> std::optional<std::pair<std::int64_t, std::int64_t>> {
+        std::optional<std::int32_t> from;
+        std::optional<std::int32_t> to;
+        if (lo < fixed) {
+            from = lo;
+            to = std::min(hi, fixed - 1);
+        }
+        const std::int32_t scrollFrom = std::max(lo, first);
+        const std::int32_t scrollTo = std::min(hi, lastVisible);
+        if (scrollFrom <= scrollTo) {
+            if (!from) {
+                from = scrollFrom;
+            }
+            to = scrollTo;
+        }
+        if (!from) {
+            return std::nullopt;
+        }
+        const std::int64_t start = axis.PosOf(first, *from);
+        const std::int64_t end = axis.PosOf(first, *to) + axis.SizeOf(*to) + GridAxis::LineWidth;
+        return std::pair{start, end};
+    };
+    const auto x = span(Cols(), mTable.FixedCols(), mLeftCol, mLastVisibleCol,
+                        std::min(a.Col, b.Col), std::max(a.Col, b.Col));
+    const auto y = span(Rows(), mTable.FixedRows(), mTopRow, mLastVisibleRow,
+                        std::min(a.Row, b.Row), std::max(a.Row, b.Row));
+    if (!x || !y) {
+        return {};
+    }
+    const QRect block(QPoint(ClampToInt(x->first), ClampToInt(y->first)),
+                      QPoint(ClampToInt(x->second - 1), ClampToInt(y->second - 1)));
+    return block.intersected(viewport()->rect());
+}
+
+void HolidayGrid::UpdateBlock(GridCoord a, GridCoord b) {
+    if (mLayoutDirty) {
+        return; // the whole viewport is repainted anyway
+    }
+    if (const QRect r = BlockRect(a, b); !r.isEmpty()) {
+        viewport()->update(r);
+    }
+}
+
+void HolidayGrid::UpdateSelection() {
+    UpdateBlock(mShownCurrent, mShownAnchor);
+    mShownCurrent = mTable.CurrentCell();
+    mShownAnchor = mTable.Anchor();
+    UpdateBlock(mShownCurrent, mShownAnchor);
+}
+
+void HolidayGrid::paintEvent(QPaintEvent* event) {
+    EnsureLayout();
+    QPainter painter(viewport());
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, palette().color(QPalette::Base));
+
+    const auto cols = Cols().Visible(mLeftCol, viewport()->width());
+    const auto rows = Rows().Visible(mTopRow, viewport()->height());
+    const GridCoord current = mTable.CurrentCell();
+    const GridCoord anchor = mTable.Anchor();
+    const std::int32_t selLeft = std::min(current.Col, anchor.Col);
+    const std::int32_t selRight = std::max(current.Col, anchor.Col);
+    const std::int32_t selTop = std::min(current.Row, anchor.Row);
+    const std::int32_t selBottom = std::max(current.Row, anchor.Row);
+    const bool focused = hasFocus() || mEditor->hasFocus();
+
+    for (const auto& row : rows) {
+        if (row.Pos > dirty.bottom() || row.Pos + row.Size < dirty.top()) {
+            continue;
+        }
+        for (const auto& col : cols) {
+            if (col.Pos > dirty.right() || col.Pos + col.Size < dirty.left()) {
+                continue;
+            }
+            const GridCoord cell{col.Index, row.Index};
+            const bool selected = col.Index >= selLeft && col.Index <= selRight &&
+                                  row.Index >= selTop && row.Index <= selBottom &&
+                                  cell != current && !IsFixed(cell);
+            PaintCell(painter, cell, QRect(col.Pos, row.Pos, col.Size, row.Size), selected,
+                      focused && cell == current);
+        }
+    }
+}
+
+void HolidayGrid::PaintCell(QPainter& painter, GridCoord cell, const QRect& rect, bool selected,
+                            bool focused) const {
+    const QPalette& pal = palette();
+    const bool fixed = IsFixed(cell);
+    // The grid lines to the right of and below the cell.
+    painter.setPen(pal.color(fixed ? QPalette::Shadow : QPalette::Mid));
+    painter.drawLine(rect.right() + 1, rect.top(), rect.right() + 1, rect.bottom() + 1);
+    painter.drawLine(rect.left(), rect.bottom() + 1, rect.right() + 1, rect.bottom() + 1);
+    if (rect.isEmpty()) {
+        return;
+    }
+
+    QColor textColor;
+    if (fixed) {
+        painter.fillRect(rect, pal.color(QPalette::Button));
+        // Raised edge: light above and to the left, dark below and to the right.
+        painter.setPen(pal.color(QPalette::Light));
+        painter.drawLine(rect.topLeft(), rect.topRight());
+        painter.drawLine(rect.topLeft(), rect.bottomLeft());
+        painter.setPen(pal.color(QPalette::Dark));
+        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter.drawLine(rect.topRight(), rect.bottomRight());
+        textColor = pal.color(QPalette::WindowText);
+    } else if (selected) {
+        painter.fillRect(rect, pal.color(QPalette::Highlight));
+        textColor = pal.color(QPalette::HighlightedText);
+    } else {
+        painter.fillRect(rect, pal.color(QPalette::Base));
+        textColor = pal.color(QPalette::Text);
+    }
+
+    const QFont& font = fixed ? mFixedFont : mCellFont;
+    const QFontMetrics metrics(font);
+    if (rect.height() >= metrics.height() && rect.width() > TextInset) {
+        QString text = QString::fromStdString(mTable.GetCell(cell.Col, cell.Row));
+        if (!text.isEmpty()) {
+            const int maxChars = std::max(MinDrawnChars, rect.width() * MaxDrawnCharsPerPixel);
+            if (text.size() > maxChars) {
+                text.truncate(maxChars);
+            }
+            painter.setFont(font);
+            painter.setPen(textColor);
+            painter.save();
+            painter.setClipRect(rect, Qt::IntersectClip);
+            painter.drawText(
+                rect.adjusted(TextInset, 0, 0, 0),
+                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
+            painter.restore();
+        }
+    }
+
+    if (focused) {
+        QPen pen(pal.color(QPalette::Text));
+        pen.setStyle(Qt::DotLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    }
+}
+
+// --- Keyboard ----------------------------------------------------------------------------------
+
+bool HolidayGrid::IsTypingKey(const QKeyEvent* event) {
+    if (event->key() == Qt::Key_Backspace) {
+        return true;
+    }
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    // Ctrl or Alt alone make commands; both together are AltGr on many layouts and type.
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool alt = mods & Qt::AltModifier;
+    if (ctrl != alt) {
+        return false;
+    }
+    const QString text = event->text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
+bool HolidayGrid::HandleKey(QKeyEvent* event, bool fromEditor) {
+    int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (OnKeyDown) {
+        OnKeyDown(key, mods);
+        if (key == 0) {
+            return true;
+        }
+    }
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // With Ctrl the key press types no Enter character.
+        if (!(mods & Qt::ControlModifier)) {
+            if (IsEditorOpen()) {
+                CloseEditor();
+            } else {
+                OpenEditor(EditorOpening::SelectAll);
+            }
+        }
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        CloseEditor();
+        MoveByKey(key, mods);
+        return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        if (fromEditor) {
+            return false; // they move the caret
+        }
+        MoveByKey(key, mods);
+        return true;
+    case Qt::Key_Escape:
+        return true; // neither closes nor restores
+    case Qt::Key_F2:
+        if (!fromEditor) {
+            OpenEditor(EditorOpening::CaretAtEnd);
+        }
+        return true;
+    default:
+        break;
+    }
+    if (fromEditor || !IsTypingKey(event)) {
+        return false;
+    }
+    if (!IsEditorOpen()) {
+        OpenEditor(EditorOpening::SelectAll);
+    }
+    if (IsEditorOpen()) {
+        // The keystroke replaces the selected text.
+        mForwardingKey = true;
+        QCoreApplication::sendEvent(mEditor, event);
+        mForwardingKey = false;
+    }
+    return true;
+}
+
+void HolidayGrid::MoveByKey(int key, Qt::KeyboardModifiers modifiers) {
+    EnsureLayout();
+    const std::int32_t firstCol = mTable.FixedCols();
+    const std::int32_t firstRow = mTable.FixedRows();
+    const std::int32_t lastCol = mTable.ColCount() - 1;
+    const std::int32_t lastRow = mTable.RowCount() - 1;
+    const bool extend = modifiers & Qt::ShiftModifier;
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    const GridCoord from = extend ? mTable.Anchor() : mTable.CurrentCell();
+    GridCoord to = from;
+    const std::int32_t page =
+        Rows().WholeCount(mTopRow, viewport()->height() - Rows().FixedExtent());
+    std::int32_t newTop = mTopRow;
+    switch (key) {
+    case Qt::Key_Up:
+        to.Row = from.Row - 1;
+        break;
+    case Qt::Key_Down:
+        to.Row = from.Row + 1;
+        break;
+    case Qt::Key_Left:
+        to.Col = from.Col - 1;
+        break;
+    case Qt::Key_Right:
+        to.Col = from.Col + 1;
+        break;
+    case Qt::Key_PageUp:
+        to.Row = from.Row - std::min(page, from.Row);
+        newTop = mTopRow - std::min(page, mTopRow);
+        break;
+    case Qt::Key_PageDown:
+        to.Row = static_cast<std::int32_t>(
+            std::min<std::int64_t>(std::int64_t{from.Row} + page, lastRow));
+        newTop = static_cast<std::int32_t>(
+            std::min<std::int64_t>(std::int64_t{mTopRow} + page, mMaxTopRow));
+        break;
+    case Qt::Key_Home:
+        to.Col = firstCol;
+        if (ctrl) {
+            to.Row = firstRow;
+        }
+        break;
+    case Qt::Key_End:
+        to.Col = lastCol;
+        if (ctrl) {
+            to.Row = lastRow;
+        }
+        break;
+    default:
+        return;
+    }
+    to.Col = std::clamp(to.Col, firstCol, lastCol);
+    to.Row = std::clamp(to.Row, firstRow, lastRow);
+    ScrollTo(mLeftCol, newTop);
+    if (extend) {
+        mTable.SetAnchor(to);
+        ScrollToCell(mTable.Anchor());
+    } else {
+        mTable.SetCurrentCell(to);
+        ScrollToCurrentCell();
+    }
+}
+
+void HolidayGrid::keyPressEvent(QKeyEvent* event) {
+    if (HandleKey(event, false)) {
+        event->accept();
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void HolidayGrid::LeaveByTab(bool forward) {
+    CloseEditor();
+    focusNextPrevChild(forward);
+}
+
+// --- Cell editor -------------------------------------------------------------------------------
+
+bool HolidayGrid::IsEditorOpen() const noexcept {
+    return mEditorOpen;
+}
+
+QLineEdit* HolidayGrid::Editor() const noexcept {
+    return mEditor;
+}
+
+void HolidayGrid::OpenEditor(EditorOpening how) {
+    const GridCoord cell = mTable.CurrentCell();
+    if (IsFixed(cell)) {
+        return;
+    }
+    if (!mEditorOpen) {
+        ScrollToCell(cell);
+        mEditCell = cell;
+        mEditorOpen = true;
+        SyncEditorFromCell();
+        PlaceEditor();
+        mEditor->show();
+        mEditor->setFocus(Qt::OtherFocusReason);
+    }
+    if (how == EditorOpening::SelectAll) {
+        mEditor->selectAll();
+    } else {
+        mEditor->deselect();
+        mEditor->end(false);
+    }
+}
+
+void HolidayGrid::CloseEditor() {
+    if (!mEditorOpen) {
+        return;
+    }
+    mEditorOpen = false;
+    // Hiding the focused editor would pass the focus on to the next control.
+    if (mEditor->hasFocus()) {
+        setFocus(Qt::OtherFocusReason);
+    }
+    mEditor->hide();
+    UpdateBlock(mEditCell, mEditCell);
+}
+
+void HolidayGrid::PlaceEditor() {
+    if (!mEditorOpen) {
+        return;
+    }
+    if (mEditCell.Col < mLeftCol || mEditCell.Row < mTopRow) {
+        // Scrolled away under the fixed cells: keep it (and the focus), out of sight.
+        mEditor->setGeometry(-1000, -1000, 10, 10);
+        return;
+    }
+    mEditor->setGeometry(CellRect(mEditCell));
+}
+
+void HolidayGrid::SyncEditorFromCell() {
+    const QString text = GridCellEditor::CellText(
+        QString::fromStdString(mTable.GetCell(mEditCell.Col, mEditCell.Row)));
+    if (mEditor->text() == text) {
+        return;
+    }
+    mSyncingEditor = true;
+    mEditor->setText(text);
+    mSyncingEditor = false;
+}
+
+void HolidayGrid::OnEditorTextChanged(const QString& text) {
+    if (mSyncingEditor || !mEditorOpen) {
+        return;
+    }
+    mWritingFromEditor = true;
+    try {
+        mTable.SetCell(mEditCell.Col, mEditCell.Row, text.toStdString());
+    } catch (...) {
+        mWritingFromEditor = false;
+        throw;
+    }
+    mWritingFromEditor = false;
+}
+
+void HolidayGrid::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
+    // The editor closes when the focus goes to another control of this window; a popup, a
+    // dialog or another application leave it open.
+    if (!mEditorOpen || now == nullptr || now == this || isAncestorOf(now) ||
+        now->window() != window()) {
+        return;
+    }
+    CloseEditor();
+}
+
+void HolidayGrid::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    UpdateBlock(mTable.CurrentCell(), mTable.CurrentCell());
+}
+
+void HolidayGrid::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    UpdateBlock(mTable.CurrentCell(), mTable.CurrentCell());
+}
+
+// --- Mouse -------------------------------------------------------------------------------------
+
+std::optional<std::int32_t> HolidayGrid::RowBorderAt(QPoint pos) const {
+    if (mTable.FixedCols() < 1 || pos.x() < 0 || pos.x() >= Cols().FixedExtent()) {
+        return std::nullopt;
+    }
+    std::optional<std::int32_t> nearest;
+    int best = BorderGrip + 1;
+    for (const auto& span : Rows().Visible(mTopRow, viewport()->height())) {
+        const int distance = std::abs(pos.y() - (span.Pos + span.Size));
+        if (distance < best || (distance == best && nearest)) {
+            best = distance;
+            nearest = span.Index;
+        }
+    }
+    return nearest;
+}
+
+void HolidayGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    EnsureLayout();
+    const QPoint pos = event->position().toPoint();
+    if (const auto row = RowBorderAt(pos)) {
+        mResizingRow = *row;
+        mResizeStartY = pos.y();
+        mResizeStartHeight = mTable.RowHeight(*row);
+        event->accept();
+        return;
+    }
+    const auto cell = CellAt(pos);
+    if (!cell || IsFixed(*cell)) {
+        // The press took the focus from an open editor; give it back.
+        if (IsEditorOpen()) {
+            mEditor->setFocus(Qt::MouseFocusReason);
+        }
+        event->accept();
+        return;
+    }
+    if (*cell == mTable.CurrentCell()) {
+        if (!IsEditorOpen()) {
+            OpenEditor(EditorOpening::SelectAll);
+        }
+    } else {
+        mTable.SetCurrentCell(*cell);
+        ScrollToCurrentCell();
+    }
+    event->accept();
+}
+
+void HolidayGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
+
+void HolidayGrid::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    if (mResizingRow >= 0) {
+        if (mResizingRow < mTable.RowCount()) {
+            const std::int64_t height =
+                std::int64_t{mResizeStartHeight} + (pos.y() - mResizeStartY);
+            mTable.SetRowHeight(mResizingRow, static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                                                  height, MinDraggedRowHeight,
+                                                  std::numeric_limits<std::int32_t>::max())));
+        }
+        event->accept();
+        return;
+    }
+    if (event->buttons() == Qt::NoButton && RowBorderAt(pos)) {
+        viewport()->setCursor(Qt::SplitVCursor);
+    } else {
+        viewport()->unsetCursor();
+    }
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void HolidayGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && mResizingRow >= 0) {
+        mResizingRow = -1;
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+// --- Table notifications -----------------------------------------------------------------------
+
+void HolidayGrid::CellsChanged(GridCoord first, GridCoord last) {
+    if (mEditorOpen && !mWritingFromEditor && mEditCell.Col >= first.Col &&
+        mEditCell.Col <= last.Col && mEditCell.Row >= first.Row && mEditCell.Row <= last.Row) {
+        SyncEditorFromCell();
+    }
+    UpdateBlock(first, last);
+}
+
+void HolidayGrid::ExtentChanged(GridCoord /*oldExtent*/) {
+    InvalidateLayout();
+}
+
+void HolidayGrid::FixedCountsChanged() {
+    CloseEditor();
+    InvalidateLayout();
+    const GridCoord topLeft = mTable.TopLeft();
+    mLeftCol = topLeft.Col;
+    mTopRow = topLeft.Row;
+    EnsureLayout();
+}
+
+void HolidayGrid::CurrentCellMoved(GridCoord /*old*/, bool scrollIntoView) {
+    CloseEditor();
+    UpdateSelection();
+    if (scrollIntoView) {
+        ScrollToCurrentCell();
+    }
+}
+
+void HolidayGrid::AnchorChanged() {
+    UpdateSelection();
+}
+
+void HolidayGrid::TopLeftChanged() {
+    const GridCoord topLeft = mTable.TopLeft();
+    if (topLeft != GridCoord{mLeftCol, mTopRow}) {
+        ScrollTo(topLeft.Col, topLeft.Row);
+    }
+}
+
+void HolidayGrid::ColWidthChanged(std::int32_t /*col*/) {
+    InvalidateLayout();
+}
+
+void HolidayGrid::RowHeightChanged(std::int32_t /*row*/) {
+    InvalidateLayout();
+}

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "holiday/HolidayTable.h"
+#include "holiday/HolidayTableObserver.h"
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QRect>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class QLineEdit;
+class GridAxis;
+class GridCellEditor;
+
+// The grid `sg`: the view of the one HolidayTable. It paints the table directly with the
+// table's own coordinates (64-bit pixel positions, sparse widths and heights), so painting,
+// scrolling and count changes cost only what is visible. Fixed rows and columns stay in place
+// while the rest scrolls. Ordinary cells are edited in place with a QLineEdit.
+//
+// The scroll bars count scrolling columns and rows, not pixels: the view always starts at a
+// whole column and row, and the table's top-left cell follows the scroll position.
+class HolidayGrid : public QAbstractScrollArea, private holiday::HolidayTableObserver {
+    Q_OBJECT
+public:
+    // How the cell editor opens.
+    enum class EditorOpening {
+        SelectAll,  // Enter while closed, a second click: the whole text selected
+        CaretAtEnd, // F2: caret after the text, nothing selected
+    };
+
+    explicit HolidayGrid(holiday::HolidayTable& table, QWidget* parent = nullptr);
+    ~HolidayGrid() override;
+
+    [[nodiscard]] holiday::HolidayTable& Table() noexcept { return mTable; }
+
+    // Fonts: ordinary cells (the window's Tahoma) and fixed cells (Arial).
+    void SetCellFont(const QFont& font);
+    void SetFixedFont(const QFont& font);
+    [[nodiscard]] QFont CellFont() const;
+    [[nodiscard]] QFont FixedFont() const;
+
+    // Runs for every key press that reaches the grid or its cell editor (every key but Tab),
+    // before the grid's own handling; the form binds its sgKeyDown here. A handler that sets
+    // the key to 0 takes the key press away from the grid.
+    std::function<void(int& key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
+
+    [[nodiscard]] bool IsEditorOpen() const noexcept;
+    // Opens the editor on CurrentCell (never on a fixed cell) and scrolls it into view; an open
+    // editor only takes the new caret and selection.
+    void OpenEditor(EditorOpening how);
+    // Closes the editor; the cell already holds its text. The focus stays in the grid.
+    void CloseEditor();
+    [[nodiscard]] QLineEdit* Editor() const noexcept;
+
+    // The cell's rectangle in viewport coordinates (may lie outside the viewport), without the
+    // grid lines to its right and below.
+    [[nodiscard]] QRect CellRect(holiday::GridCoord cell) const;
+    // The cell under a viewport position (fixed cells included); none outside every cell.
+    [[nodiscard]] std::optional<holiday::GridCoord> CellAt(QPoint pos) const;
+    // Scrolls so that CurrentCell is visible.
+    void ScrollToCurrentCell();
+    // Scrolls as little as possible so that the cell is visible whole (as far as it fits).
+    void ScrollToCell(holiday::GridCoord cell);
+    // The first scrolling column and row shown.
+    [[nodiscard]] holiday::GridCoord ScrollPosition() const noexcept { return {mLeftCol, mTopRow}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    // holiday::HolidayTableObserver
+    void CellsChanged(holiday::GridCoord first, holiday::GridCoord last) override;
+    void ExtentChanged(holiday::GridCoord oldExtent) override;
+    void FixedCountsChanged() override;
+    void CurrentCellMoved(holiday::GridCoord old, bool scrollIntoView) override;
+    void AnchorChanged() override;
+    void TopLeftChanged() override;
+    void ColWidthChanged(std::int32_t col) override;
+    void RowHeightChanged(std::int32_t row) override;
+
+    [[nodiscard]] GridAxis Cols() const;
+    [[nodiscard]] GridAxis Rows() const;
+    [[nodiscard]] bool IsFixed(holiday::GridCoord cell) const noexcept;
+
+    // Layout: scroll ranges, the clamped scroll position and the editor's place. Changes of
+    // counts and sizes only mark it stale; it is brought up to date before it is used.
+    void InvalidateLayout();
+    void EnsureLayout();
+    void Relayout();
+    void ScrollTo(std::int32_t leftCol, std::int32_t topRow);
+    void SyncScrollBars();
+    void UpdateVisibleEnds();
+    void PlaceEditor();
+
+    // Repainting: the block of cells first..last (any order) as far as it is visible.
+    [[nodiscard]] QRect BlockRect(holiday::GridCoord a, holiday::GridCoord b) const;
+    void UpdateBlock(holiday::GridCoord a, holiday::GridCoord b);
+    void UpdateSelection();
+    void PaintCell(QPainter& painter, holiday::GridCoord cell, const QRect& rect, bool selected,
+                   bool focused) const;
+
+    // Keyboard.
+    bool HandleKey(QKeyEvent* event, bool fromEditor);
+    void MoveByKey(int key, Qt::KeyboardModifiers modifiers);
+    [[nodiscard]] static bool IsTypingKey(const QKeyEvent* event);
+    void LeaveByTab(bool forward);
+
+    // Cell editor.
+    void OnEditorTextChanged(const QString& text);
+    void SyncEditorFromCell();
+    void OnFocusChanged(QWidget* old, QWidget* now);
+
+    // Row resizing in the fixed first column.
+    [[nodiscard]] std::optional<std::int32_t> RowBorderAt(QPoint pos) const;
+
+    holiday::HolidayTable& mTable;
+    GridCellEditor* mEditor = nullptr;
+    QFont mCellFont;
+    QFont mFixedFont;
+
+    std::int32_t mLeftCol = 0;
+    std::int32_t mTopRow = 0;
+    std::int32_t mMaxLeftCol = 0;
+    std::int32_t mMaxTopRow = 0;
+    std::int32_t mLastVisibleCol = 0; // the last scrolling column that the viewport shows a part of
+    std::int32_t mLastVisibleRow = 0;
+    bool mLayoutDirty = true;
+    bool mLayoutScheduled = false;
+    bool mInRelayout = false;
+    bool mSyncingBars = false;
+
+    holiday::GridCoord mShownCurrent;
+    holiday::GridCoord mShownAnchor;
+
+    bool mEditorOpen = false;
+    holiday::GridCoord mEditCell;
+    bool mSyncingEditor = false;     // the grid itself sets the editor's text
+    bool mWritingFromEditor = false; // the editor's text goes into the cell
+    bool mForwardingKey = false;     // a typed key goes on to the editor as it opens
+
+    std::int32_t mResizingRow = -1;
+    int mResizeStartY = 0;
+    std::int32_t mResizeStartHeight = 0;
+};

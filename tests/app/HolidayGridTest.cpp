@@ -1,0 +1,484 @@
+#include "app/HolidayGrid.h"
+
+#include "app/GridAxis.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+using holiday::GridCoord;
+
+namespace holiday {
+// Readable coordinates in failure messages.
+void PrintTo(const GridCoord& c, std::ostream* os) {
+    *os << "(" << c.Col << ", " << c.Row << ")";
+}
+} // namespace holiday
+
+// --- The layout arithmetic of one axis -----------------------------------------------------------
+
+TEST(GridAxisTest, ScrollLimitsAndVisibleSpans) {
+    holiday::AxisSizes sizes(64); // every index 64 + 1 pixels
+    sizes.Set(3, 9);              // index 3 is 9 + 1
+    struct Case {
+        const char* name;
+        std::int32_t fixed;
+        std::int32_t count;
+        std::int64_t extent;
+        std::int32_t maxFirst;
+    };
+    const Case cases[] = {
+        {"everything fits", 1, 5, 1000, 1},
+        {"exactly fits", 0, 4, 3 * 65 + 10, 0},
+        {"one pixel short", 0, 4, 3 * 65 + 9, 1},
+        {"last index wider than the extent", 0, 4, 5, 3},
+        {"huge axis", 0, 100'000'000, 650, 100'000'000 - 10},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GridAxis(sizes, c.fixed, c.count).MaxFirst(c.extent), c.maxFirst) << c.name;
+    }
+
+    const GridAxis axis(sizes, 1, 100'000'000);
+    EXPECT_EQ(axis.FixedExtent(), 65);
+    EXPECT_EQ(axis.PosOf(1, 0), 0);
+    EXPECT_EQ(axis.PosOf(2, 4), 65 + 65 + 10);                         // 2, then the narrow 3
+    EXPECT_EQ(axis.PosOf(5, 2), 65 - (65 + 10 + 65));                  // before the first shown
+    EXPECT_EQ(axis.PosOf(1, 99'999'999), 99'999'998LL * 65 - 55 + 65); // 64-bit positions
+    EXPECT_EQ(axis.FirstShowing(10, 5, 300), 5);                       // target before first
+    EXPECT_EQ(axis.FirstShowing(10, 12, 300), 10);                     // already shown
+    EXPECT_EQ(axis.FirstShowing(10, 50, 300), 50 - 3); // four whole spans fit in 300
+    EXPECT_EQ(axis.WholeCount(10, 300), 4);
+    EXPECT_EQ(axis.WholeCount(10, 3), 1);
+
+    const auto spans = axis.Visible(2, 200);
+    ASSERT_EQ(spans.size(), 4u); // fixed 0, then 2, 3, 4 (4 starts at 140 < 200)
+    const std::int32_t indexes[] = {0, 2, 3, 4};
+    const int positions[] = {0, 65, 130, 140};
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        EXPECT_EQ(spans[i].Index, indexes[i]);
+        EXPECT_EQ(spans[i].Pos, positions[i]);
+    }
+}
+
+// --- The widget
+// ------------------------------------------------------------------------------------
+
+namespace {
+
+class HolidayGridTest : public testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<QWidget>();
+        auto* layout = new QVBoxLayout(window.get());
+        grid = new HolidayGrid(table);
+        button = new QPushButton(QStringLiteral("test"));
+        layout->addWidget(grid);
+        layout->addWidget(button);
+        window->resize(700, 300);
+        grid->OnKeyDown = [this](int& key, Qt::KeyboardModifiers) {
+            // The window's rule: Enter moves right, or down when "returndown" is ticked.
+            if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+                return;
+            }
+            ++keyDowns;
+            const GridCoord c = table.CurrentCell();
+            if (returnDown && c.Row < table.RowCount() - 1) {
+                table.SetCurrentCell({c.Col, c.Row + 1});
+            } else if (!returnDown && c.Col < table.ColCount() - 1) {
+                table.SetCurrentCell({c.Col + 1, c.Row});
+            }
+        };
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        grid->setFocus();
+        QCoreApplication::processEvents();
+    }
+
+    QWidget* Focus() const {
+        QWidget* w = QApplication::focusWidget();
+        return w != nullptr ? w : grid;
+    }
+    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(Focus(), static_cast<Qt::Key>(key), mods);
+    }
+    void Type(const QString& text) {
+        for (const QChar c : text) {
+            QTest::keyClick(Focus(), c.toLatin1());
+        }
+    }
+    void Click(GridCoord cell) {
+        QCoreApplication::processEvents();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(cell).center());
+    }
+    std::string Cell(GridCoord c) const { return table.GetCell(c.Col, c.Row); }
+    QImage Grab() const {
+        return grid->viewport()->grab().toImage().convertToFormat(
+            QImage::Format_ARGB32_Premultiplied);
+    }
+
+    holiday::HolidayTable table;
+    std::unique_ptr<QWidget> window;
+    HolidayGrid* grid = nullptr;
+    QPushButton* button = nullptr;
+    bool returnDown = false;
+    int keyDowns = 0;
+};
+
+} // namespace
+
+TEST_F(HolidayGridTest, EnterMovesThenOpensOrClosesTheEditor) {
+    struct Case {
+        const char* name;
+        bool down;
+        bool openBefore;
+        GridCoord start;
+        int key;
+        Qt::KeyboardModifiers mods;
+        GridCoord end;
+        bool openAfter;
+    };
+    const Case cases[] = {
+        {"closed, move right", false, false, {1, 1}, Qt::Key_Return, {}, {2, 1}, true},
+        {"open, move right", false, true, {1, 1}, Qt::Key_Return, {}, {2, 1}, true},
+        {"closed, last column", false, false, {5, 2}, Qt::Key_Return, {}, {5, 2}, true},
+        {"open, last column", false, true, {5, 2}, Qt::Key_Return, {}, {5, 2}, false},
+        {"closed, move down", true, false, {2, 1}, Qt::Key_Return, {}, {2, 2}, true},
+        {"open, move down", true, true, {2, 1}, Qt::Key_Return, {}, {2, 2}, true},
+        {"closed, last row", true, false, {2, 4}, Qt::Key_Return, {}, {2, 4}, true},
+        {"open, last row", true, true, {2, 4}, Qt::Key_Return, {}, {2, 4}, false},
+        {"keypad Enter", true, false, {0, 1}, Qt::Key_Enter, {}, {0, 2}, true},
+        {"Shift+Enter", false, true, {0, 1}, Qt::Key_Return, Qt::ShiftModifier, {1, 1}, true},
+        {"Ctrl+Enter moves only",
+         false,
+         false,
+         {0, 1},
+         Qt::Key_Return,
+         Qt::ControlModifier,
+         {1, 1},
+         false},
+        {"Ctrl+Enter at the end",
+         false,
+         true,
+         {5, 1},
+         Qt::Key_Return,
+         Qt::ControlModifier,
+         {5, 1},
+         true},
+    };
+    for (int c = 0; c < 6; ++c) {
+        for (int r = 1; r < 5; ++r) {
+            table.SetCell(c, r, "Easter " + std::to_string(c) + std::to_string(r));
+        }
+    }
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        grid->CloseEditor();
+        returnDown = tc.down;
+        table.SetCurrentCell(tc.start);
+        if (tc.openBefore) {
+            grid->OpenEditor(HolidayGrid::EditorOpening::CaretAtEnd);
+        }
+        keyDowns = 0;
+        Key(tc.key, tc.mods);
+        EXPECT_EQ(keyDowns, 1);
+        EXPECT_EQ(table.CurrentCell(), tc.end);
+        ASSERT_EQ(grid->IsEditorOpen(), tc.openAfter);
+        if (tc.openAfter && !tc.openBefore) {
+            EXPECT_EQ(grid->Editor()->selectedText().toStdString(), Cell(tc.end));
+            EXPECT_EQ(QApplication::focusWidget(), grid->Editor());
+        }
+        EXPECT_TRUE(grid->hasFocus() || grid->Editor()->hasFocus());
+    }
+}
+
+TEST_F(HolidayGridTest, EditorKeysWriteThroughAtOnce) {
+    struct Case {
+        const char* name;
+        std::function<void()> keys;
+        std::string cell;
+        int caret; // -1: editor closed
+        GridCoord current;
+    };
+    const GridCoord start{1, 2};
+    const Case cases[] = {
+        {"typing replaces", [&] { Type("Xy"); }, "Xy", 2, start},
+        {"Backspace empties", [&] { Key(Qt::Key_Backspace); }, "", 0, start},
+        {"F2 puts the caret at the end", [&] { Key(Qt::Key_F2), Type("n"); }, "Eastern", 7, start},
+        {"Esc does nothing", [&] { Type("Abc"), Key(Qt::Key_Escape), Key(Qt::Key_Escape); }, "Abc",
+         3, start},
+        {"Left and Home move the caret",
+         [&] { Key(Qt::Key_F2), Key(Qt::Key_Left), Type("1"), Key(Qt::Key_Home), Type("2"); },
+         "2Easte1r", 1, start},
+        {"Right and End move the caret",
+         [&] { Type("ab"), Key(Qt::Key_Home), Key(Qt::Key_Right), Type("-"), Key(Qt::Key_End); },
+         "a-b", 3, start},
+        {"Up moves and closes", [&] { Type("U"), Key(Qt::Key_Up); }, "U", -1, {1, 1}},
+        {"Down moves and closes",
+         [&] { Key(Qt::Key_F2), Key(Qt::Key_Down); },
+         "Easter",
+         -1,
+         {1, 3}},
+        {"Page Down moves and closes",
+         [&] { Key(Qt::Key_F2), Key(Qt::Key_PageDown); },
+         "Easter",
+         -1,
+         {1, 4}},
+        {"second click opens, all selected", [&] { Click(start), Type("Q"); }, "Q", 1, start},
+        {"Tab leaves the grid", [&] { Type("T"), Key(Qt::Key_Tab); }, "T", -1, start},
+        {"a button click closes", [&] { Type("B"), QTest::mouseClick(button, Qt::LeftButton); },
+         "B", -1, start},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        grid->CloseEditor();
+        grid->setFocus();
+        table.SetCurrentCell(start);
+        table.SetCell(start.Col, start.Row, "Easter");
+        tc.keys();
+        EXPECT_EQ(Cell(start), tc.cell);
+        EXPECT_EQ(table.CurrentCell(), tc.current);
+        ASSERT_EQ(grid->IsEditorOpen(), tc.caret >= 0);
+        if (tc.caret >= 0) {
+            EXPECT_EQ(grid->Editor()->text().toStdString(), tc.cell);
+            EXPECT_EQ(grid->Editor()->cursorPosition(), tc.caret);
+        }
+    }
+    EXPECT_EQ(QApplication::focusWidget(), button); // after the last case
+}
+
+TEST_F(HolidayGridTest, CellsNeverTakeTheFileSeparators) {
+    const GridCoord cell{2, 1};
+    table.SetCurrentCell(cell);
+    grid->OpenEditor(HolidayGrid::EditorOpening::SelectAll);
+    QLineEdit* editor = grid->Editor();
+
+    editor->insert(QString::fromUtf8("a\0b\x01"
+                                     "c",
+                                     5)); // as a paste inserts it
+    EXPECT_EQ(Cell(cell), "abc");
+    EXPECT_EQ(editor->cursorPosition(), 3);
+
+    editor->setCursorPosition(1);
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("\x01x\0", 3));
+    editor->paste();
+    EXPECT_EQ(Cell(cell), "axbc");
+    EXPECT_EQ(editor->cursorPosition(), 2);
+
+    editor->setText(QString::fromUtf8("\0\x01", 2));
+    EXPECT_EQ(Cell(cell), "");
+
+    // A text set from elsewhere shows in the open editor; typing goes on from the end.
+    table.SetCell(cell.Col, cell.Row, "From outside");
+    EXPECT_EQ(editor->text(), QStringLiteral("From outside"));
+    Type("!");
+    EXPECT_EQ(Cell(cell), "From outside!");
+}
+
+TEST_F(HolidayGridTest, OnlyTypingKeysOpenTheEditor) {
+    struct Case {
+        const char* name;
+        int key;
+        Qt::KeyboardModifiers mods;
+        std::string cell; // empty: the editor stays closed and the cell keeps "Easter"
+    };
+    const Case cases[] = {
+        {"letter", Qt::Key_A, {}, "a"},
+        {"space", Qt::Key_Space, {}, " "},
+        {"digit on the keypad", Qt::Key_5, Qt::KeypadModifier, "5"},
+        {"Ctrl+letter", Qt::Key_A, Qt::ControlModifier, ""},
+        {"Alt+letter", Qt::Key_A, Qt::AltModifier, ""},
+        {"Delete", Qt::Key_Delete, {}, ""},
+        {"Insert", Qt::Key_Insert, {}, ""},
+        {"Esc", Qt::Key_Escape, {}, ""},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        grid->CloseEditor();
+        table.SetCell(3, 3, "Easter");
+        table.SetCurrentCell({3, 3});
+        Key(tc.key, tc.mods);
+        EXPECT_EQ(grid->IsEditorOpen(), !tc.cell.empty());
+        EXPECT_EQ(Cell({3, 3}), tc.cell.empty() ? "Easter" : tc.cell);
+    }
+}
+
+TEST_F(HolidayGridTest, MousePressesOnCells) {
+    table.SetFixedCols(1); // current cell (1, 1)
+    struct Case {
+        const char* name;
+        GridCoord click;
+        GridCoord current;
+        bool open;
+    };
+    const Case cases[] = {
+        {"fixed row does nothing", {2, 0}, {1, 1}, false},
+        {"fixed column does nothing", {0, 3}, {1, 1}, false},
+        {"other cell becomes current", {3, 2}, {3, 2}, false},
+        {"current cell opens the editor", {3, 2}, {3, 2}, true},
+        {"another cell closes it", {4, 3}, {4, 3}, false},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        Click(tc.click);
+        EXPECT_EQ(table.CurrentCell(), tc.current);
+        EXPECT_EQ(table.Anchor(), tc.current);
+        EXPECT_EQ(grid->IsEditorOpen(), tc.open);
+    }
+}
+
+TEST_F(HolidayGridTest, RowsResizeOnlyInTheFixedFirstColumn) {
+    for (const std::int32_t fixedCols : {0, 1}) {
+        SCOPED_TRACE(fixedCols);
+        table.SetFixedCols(fixedCols);
+        table.SetRowHeight(1, 17);
+        QCoreApplication::processEvents();
+        const QRect row1 = grid->CellRect({0, 1});
+        const QPoint border(row1.center().x(), row1.bottom() + 1);
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, border);
+        QTest::mouseMove(grid->viewport(), border + QPoint(0, 10));
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, border + QPoint(0, 10));
+        EXPECT_EQ(table.RowHeight(1), fixedCols == 1 ? 27 : 17);
+    }
+}
+
+TEST_F(HolidayGridTest, KeyboardMovesAndShiftSelection) {
+    struct Case {
+        const char* name;
+        int key;
+        Qt::KeyboardModifiers mods;
+        GridCoord current;
+        GridCoord anchor;
+    };
+    // From (2, 2) each time, in a table of 6 x 5 with row 0 fixed.
+    const Case cases[] = {
+        {"Left", Qt::Key_Left, {}, {1, 2}, {1, 2}},
+        {"Up", Qt::Key_Up, {}, {2, 1}, {2, 1}},
+        {"Home", Qt::Key_Home, {}, {0, 2}, {0, 2}},
+        {"End", Qt::Key_End, {}, {5, 2}, {5, 2}},
+        {"Ctrl+Home", Qt::Key_Home, Qt::ControlModifier, {0, 1}, {0, 1}},
+        {"Page Up stops at the first ordinary row", Qt::Key_PageUp, {}, {2, 1}, {2, 1}},
+        {"Shift+Right", Qt::Key_Right, Qt::ShiftModifier, {2, 2}, {4, 2}},
+        {"Shift+Up never reaches the fixed row", Qt::Key_Up, Qt::ShiftModifier, {2, 2}, {2, 1}},
+        {"Shift+End", Qt::Key_End, Qt::ShiftModifier, {2, 2}, {5, 2}},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        table.SetCurrentCell({2, 2});
+        Key(tc.key, tc.mods);
+        if (tc.mods & Qt::ShiftModifier) {
+            Key(tc.key, tc.mods); // extends from the anchor, not from the current cell
+        }
+        EXPECT_EQ(table.CurrentCell(), tc.current);
+        EXPECT_EQ(table.Anchor(), tc.anchor);
+        EXPECT_FALSE(grid->IsEditorOpen());
+    }
+}
+
+TEST_F(HolidayGridTest, ScrollsHugeTablesToTheirLastCell) {
+    struct Case {
+        std::int32_t cols;
+        std::int32_t rows;
+    };
+    for (const Case tc : {Case{8, 1'048'576}, Case{100'000'000, 5}, Case{1'000'000, 1'048'576}}) {
+        SCOPED_TRACE(std::to_string(tc.cols) + " x " + std::to_string(tc.rows));
+        table.SetColCount(tc.cols);
+        table.SetRowCount(tc.rows);
+        QCoreApplication::processEvents();
+        const GridCoord last{tc.cols - 1, tc.rows - 1};
+        table.SetCurrentCell(last);
+        grid->ScrollToCurrentCell();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(grid->viewport()->rect().contains(grid->CellRect(last)));
+        EXPECT_EQ(table.TopLeft(), grid->ScrollPosition());
+        EXPECT_EQ(grid->verticalScrollBar()->value(), grid->verticalScrollBar()->maximum());
+        EXPECT_EQ(grid->CellAt(grid->CellRect(last).center()), std::optional<GridCoord>(last));
+
+        // The scroll bars count columns and rows; the table's top-left cell follows them.
+        grid->verticalScrollBar()->setValue(0);
+        grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+        EXPECT_EQ(table.TopLeft(), (GridCoord{grid->horizontalScrollBar()->maximum(), 1}));
+        EXPECT_EQ(grid->CellRect(table.TopLeft()).topLeft(), QPoint(0, 18));
+
+        // Ctrl+Home goes back to the start; fixing a column scrolls to the top-left.
+        Key(Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(table.CurrentCell(), last);
+        Key(Qt::Key_Home, Qt::ControlModifier);
+        EXPECT_EQ(grid->ScrollPosition(), (GridCoord{0, 1}));
+        Key(Qt::Key_End, Qt::ControlModifier);
+        table.SetFixedCols(1);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(grid->ScrollPosition(), (GridCoord{1, 1}));
+        EXPECT_EQ(grid->horizontalScrollBar()->value(), 0);
+        table.SetFixedCols(0);
+        table.SetColCount(6);
+        table.SetRowCount(5);
+    }
+}
+
+TEST_F(HolidayGridTest, PaintsFixedCellsInArialAndOrdinaryOnesInTahoma) {
+    const QString text = QStringLiteral("Wg&xy Ä");
+    table.SetCell(1, 0, text.toStdString());
+    table.SetCell(1, 2, text.toStdString());
+    table.SetCurrentCell({3, 3});
+    QCoreApplication::processEvents();
+    const QImage shot = Grab();
+
+    auto reference = [&](const QFont& font, QPalette::ColorRole bg, QPalette::ColorRole fg,
+                         QSize size) {
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(grid->palette().color(bg));
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(grid->palette().color(fg));
+        painter.drawText(QRect(QPoint(2, 0), size - QSize(2, 0)),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        return image;
+    };
+    // The inside of the cell, clear of its edges and grid lines.
+    auto inner = [](const QImage& image, QRect cell) {
+        return image.copy(cell.adjusted(2, 2, -2, -2));
+    };
+    const QRect fixedCell = grid->CellRect({1, 0});
+    const QRect cell = grid->CellRect({1, 2});
+    const QRect local(QPoint(0, 0), cell.size());
+    const QImage arial =
+        reference(grid->FixedFont(), QPalette::Button, QPalette::WindowText, fixedCell.size());
+    const QImage tahoma = reference(grid->CellFont(), QPalette::Base, QPalette::Text, cell.size());
+    EXPECT_EQ(inner(shot, fixedCell), inner(arial, local));
+    EXPECT_EQ(inner(shot, cell), inner(tahoma, local));
+    if (QFontInfo(grid->FixedFont()).family() != QFontInfo(grid->CellFont()).family()) {
+        const QImage swapped =
+            reference(grid->CellFont(), QPalette::Button, QPalette::WindowText, fixedCell.size());
+        EXPECT_NE(inner(shot, fixedCell), inner(swapped, local));
+    }
+}
+
+TEST_F(HolidayGridTest, RowsLowerThanTheTextShowNoText) {
+    const int textHeight = QFontMetrics(grid->CellFont()).height();
+    table.SetCell(1, 2, "Easter");
+    table.SetCurrentCell({4, 4});
+    for (const int height : {1, textHeight - 1, textHeight, 17}) {
+        SCOPED_TRACE(height);
+        table.SetRowHeight(2, height);
+        QCoreApplication::processEvents();
+        const QRect cell = grid->CellRect({1, 2});
+        const QImage shot = Grab().copy(cell);
+        const QRgb base = grid->palette().color(QPalette::Base).rgba();
+        bool inked = false;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                inked = inked || shot.pixel(x, y) != base;
+            }
+        }
+        EXPECT_EQ(inked, height >= textHeight);
+    }
+}
