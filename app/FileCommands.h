@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/HolidayFileDialog.h"
+#include "holiday/HolidayTable.h"
+
+#include <functional>
+#include <string>
+
+// The file commands of the window, on the table and the window's two dialogs. Errors are
+// thrown to the caller, whose error display shows them.
+
+// The window was shown: the open dialog starts in the folder of the program file.
+void FormShowCommand(HolidayFileDialog& openDialog, const std::string& programFilePath);
+
+// "open hol file": runs the open dialog; when the user confirmed the name of an existing file,
+// opens it, empties the table (hidden texts included; 1 x 1, nothing fixed, CurrentCell (0, 0))
+// and reads the file into it. Then the save dialog is pointed at the file's folder and name
+// and confExit sizes the configuration columns.
+// A cancel or a name without a file changes nothing but what the dialog remembers. Throws
+// EFOpenError when the file cannot be opened, leaving the table and both dialogs as they were;
+// an error while reading keeps what was read and skips the steps after it.
+void OpenCommand(holiday::HolidayTable& table, HolidayFileDialog& openDialog,
+                 HolidayFileDialog& saveDialog, const std::function<void()>& confExit);
+
+// "save hol file": runs the save dialog and writes the whole table, header row included, to
+// the confirmed path, replacing any file there without asking. Throws EFCreateError when the
+// file cannot be created; the table never changes.
+void SaveCommand(const holiday::HolidayTable& table, HolidayFileDialog& saveDialog);

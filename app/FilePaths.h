@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+// Path texts use "/" as their only separator; there are no drive letters.
+
+// The folder part of path, without a trailing separator except for the root: "/data/de.hol"
+// gives "/data", "/de.hol" gives "/", "de.hol" gives the empty text. A run of separators before
+// the name counts as one ("/data//de.hol" gives "/data", "//x" gives "/"). Touches no file.
+[[nodiscard]] std::string FolderOfFile(const std::string& path);
+
+// The characters after the last separator; the whole path if there is none. Touches no file.
+[[nodiscard]] std::string NameOfFile(const std::string& path);
+
+// True when the file system has an entry at path that is not a folder. A missing entry, a
+// missing folder, an invalid name and a folder count as no file. When the entry's attributes
+// cannot be read for another reason (no access, a loop of links), the path still counts as a
+// file if the listing of its folder holds it as something other than a folder.
+[[nodiscard]] bool FileExists(const std::string& path);

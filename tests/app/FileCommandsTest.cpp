@@ -1,0 +1,618 @@
+#include "app/FileCommands.h"
+
+#include "app/FilePaths.h"
+#include "app/HolidayFileDialog.h"
+#include "holiday/Exception.h"
+#include "holiday/HolidayTable.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QFont>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using holiday::GridCoord;
+using holiday::HolidayTable;
+
+// The bytes of a file of the header row and two rules, 6 columns.
+const std::string SixColumnFile = "Feiertag\0Datum\0Richtung\0Offset\0x\0Bayern\x01"
+                                  "Ostermontag\0Easter\0"
+                                  "0\0+1\0\0"
+                                  "1\x01"
+                                  "Buß- und Bettag\0"
+                                  "23.11\0-We\0"
+                                  "0\0\0*\x01"s;
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// What a command may change in the table: counts, fixed counts, the current cell, the widths
+// and the texts of a region larger than the extent.
+struct TableState {
+    std::int32_t ColCount, RowCount, FixedCols, FixedRows;
+    GridCoord Current;
+    std::vector<std::int32_t> Widths;
+    std::vector<std::string> Texts;
+    friend bool operator==(const TableState&, const TableState&) = default;
+};
+
+TableState StateOf(const HolidayTable& table) {
+    TableState state{table.ColCount(),
+                     table.RowCount(),
+                     table.FixedCols(),
+                     table.FixedRows(),
+                     table.CurrentCell(),
+                     {},
+                     {}};
+    for (std::int32_t col = 0; col < table.ColCount(); ++col) {
+        state.Widths.push_back(table.ColWidth(col));
+    }
+    for (std::int32_t row = 0; row < 12; ++row) {
+        for (std::int32_t col = 0; col < 12; ++col) {
+            state.Texts.push_back(table.GetCell(col, row));
+        }
+    }
+    return state;
+}
+
+struct DialogState {
+    std::string InitialDir, FileName;
+    friend bool operator==(const DialogState&, const DialogState&) = default;
+};
+
+DialogState StateOf(const HolidayFileDialog& dialog) {
+    return {dialog.InitialDir(), dialog.FileName()};
+}
+
+// Holds a write lock on a file from another process until destroyed: an OFD lock and a flock
+// lock, so that every kind of lock a reader may ask for is refused.
+class ForeignWriteLock {
+public:
+    explicit ForeignWriteLock(const std::string& path) {
+        int ready[2];
+        int release[2];
+        if (pipe(ready) != 0 || pipe(release) != 0) {
+            return;
+        }
+        mChild = fork();
+        if (mChild == 0) {
+            close(ready[0]);
+            close(release[1]);
+            const int fd = open(path.c_str(), O_RDWR);
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            const bool locked =
+                fd >= 0 && fcntl(fd, F_OFD_SETLK, &lock) == 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
+            const char answer = locked ? '1' : '0';
+            [[maybe_unused]] const auto written = write(ready[1], &answer, 1);
+            char ignored = 0;
+            [[maybe_unused]] const auto read_ = read(release[0], &ignored, 1);
+            _exit(0);
+        }
+        close(ready[1]);
+        close(release[0]);
+        mRelease = release[1];
+        char answer = '0';
+        mLocked = mChild > 0 && read(ready[0], &answer, 1) == 1 && answer == '1';
+        close(ready[0]);
+    }
+    ~ForeignWriteLock() {
+        if (mRelease >= 0) {
+            close(mRelease);
+        }
+        if (mChild > 0) {
+            waitpid(mChild, nullptr, 0);
+        }
+    }
+    ForeignWriteLock(const ForeignWriteLock&) = delete;
+    ForeignWriteLock& operator=(const ForeignWriteLock&) = delete;
+
+    [[nodiscard]] bool Locked() const noexcept { return mLocked; }
+
+private:
+    pid_t mChild = -1;
+    int mRelease = -1;
+    bool mLocked = false;
+};
+
+class FileCommandsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        // Qt's dialog keeps its view state in the user's settings; tests keep theirs apart.
+        QStandardPaths::setTestModeEnabled(true);
+        std::string pattern = (fs::temp_directory_path() / "mirevo-files-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        mDir = pattern;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(mDir, ignored);
+    }
+
+    [[nodiscard]] std::string At(const std::string& name) const { return (mDir / name).string(); }
+
+    // The dialog answers with path (nullopt: a cancel) instead of waiting for a person.
+    static void Answer(HolidayFileDialog& dialog, std::optional<std::string> path) {
+        dialog.Executor = [path](HolidayFileDialog&) { return path; };
+    }
+
+    void Open(const std::optional<std::string>& path) {
+        Answer(mOpenDialog, path);
+        OpenCommand(mTable, mOpenDialog, mSaveDialog, [this] { ++mConfExitRuns; });
+    }
+
+    void Save(const std::optional<std::string>& path) {
+        Answer(mSaveDialog, path);
+        SaveCommand(mTable, mSaveDialog);
+    }
+
+    // A table that differs from a freshly opened one in every respect the open resets.
+    void FillTable() {
+        mTable.SetColCount(8);
+        mTable.SetRowCount(9);
+        mTable.SetFixedCols(1);
+        mTable.SetFixedRows(1);
+        mTable.SetCurrentCell({3, 4});
+        mTable.SetColWidth(2, 120);
+        for (std::int32_t row = 0; row < 9; ++row) {
+            for (std::int32_t col = 0; col < 8; ++col) {
+                mTable.SetCell(col, row, std::to_string(100 * row + col));
+            }
+        }
+    }
+
+    fs::path mDir;
+    QWidget mWindow;
+    HolidayTable mTable;
+    HolidayFileDialog mOpenDialog{HolidayFileDialog::Mode::Open, &mWindow};
+    HolidayFileDialog mSaveDialog{HolidayFileDialog::Mode::Save, &mWindow};
+    int mConfExitRuns = 0;
+};
+
+// --- The dialogs ---
+
+TEST_F(FileCommandsTest, DialogSettings) {
+    for (HolidayFileDialog* dialog : {&mOpenDialog, &mSaveDialog}) {
+        const bool save = dialog == &mSaveDialog;
+        SCOPED_TRACE(save ? "save" : "open");
+        bool ran = false;
+        dialog->Executor = [&](HolidayFileDialog& owner) -> std::optional<std::string> {
+            ran = true;
+            const QFileDialog* qt = owner.Dialog();
+            EXPECT_EQ(qt->parentWidget(), &mWindow);
+            EXPECT_TRUE(qt->testOption(QFileDialog::DontUseNativeDialog));
+            EXPECT_EQ(qt->acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+            EXPECT_EQ(qt->fileMode(), QFileDialog::AnyFile);
+            EXPECT_EQ(qt->nameFilters(), QStringList{"Mirevo Holiday Format (*.hol)"});
+            // The list shows *.hol files (and folders); the filter box shows only the name.
+            const auto* model = qt->findChild<QFileSystemModel*>();
+            EXPECT_TRUE(model != nullptr && model->nameFilters() == QStringList{"*.hol"} &&
+                        !model->nameFilterDisables() && model->filter().testFlag(QDir::AllDirs));
+            const auto* types = qt->findChild<QComboBox*>("fileTypeCombo");
+            EXPECT_TRUE(types != nullptr && types->currentText() == "Mirevo Holiday Format");
+            EXPECT_EQ(qt->defaultSuffix(), "hol");
+            EXPECT_FALSE(qt->testOption(QFileDialog::ReadOnly));
+            EXPECT_EQ(qt->testOption(QFileDialog::DontConfirmOverwrite), save);
+            EXPECT_TRUE(qt->isSizeGripEnabled());
+            return std::nullopt;
+        };
+        EXPECT_FALSE(dialog->Execute());
+        EXPECT_TRUE(ran);
+        EXPECT_EQ(dialog->Dialog(), nullptr);
+    }
+}
+
+TEST_F(FileCommandsTest, InitialDirDropsOneTrailingSeparator) {
+    const struct {
+        const char* Given;
+        const char* Kept;
+    } cases[] = {{"/data/", "/data"}, {"/data", "/data"}, {"/", "/"},     {"", ""},
+                 {"//", "/"},         {"a/", "a"},        {"/x//", "/x/"}};
+    for (const auto& c : cases) {
+        mOpenDialog.SetInitialDir(c.Given);
+        EXPECT_EQ(mOpenDialog.InitialDir(), c.Kept) << c.Given;
+    }
+}
+
+TEST_F(FileCommandsTest, ExecutePresetsFolderAndName) {
+    fs::create_directory(At("sub"));
+    mSaveDialog.SetInitialDir(At("sub") + "/");
+    mSaveDialog.SetFileName("de.hol");
+    QString folder;
+    QString name;
+    mSaveDialog.Executor = [&](HolidayFileDialog& owner) -> std::optional<std::string> {
+        folder = owner.Dialog()->directory().absolutePath();
+        name = owner.Dialog()->findChild<QLineEdit*>("fileNameEdit")->text();
+        return At("sub/other.hol");
+    };
+    EXPECT_TRUE(mSaveDialog.Execute());
+    EXPECT_EQ(folder.toStdString(), At("sub"));
+    EXPECT_EQ(name, "de.hol");
+    EXPECT_EQ(mSaveDialog.FileName(), At("sub/other.hol"));
+    EXPECT_EQ(mSaveDialog.InitialDir(), At("sub"));
+}
+
+// Qt's own dialog driven like a user would, without a modal loop: the executor opens it, types
+// into its name field and presses its accept button.
+class TypedAnswer {
+public:
+    explicit TypedAnswer(QString typed) : mTyped(std::move(typed)) {}
+
+    std::optional<std::string> operator()(HolidayFileDialog& owner) {
+        QFileDialog& dialog = *owner.Dialog();
+        dialog.open();
+        dialog.activateWindow();
+        if (!QTest::qWaitForWindowActive(&dialog)) {
+            ADD_FAILURE() << "the dialog did not become active";
+        }
+        auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
+        auto* buttons = dialog.findChild<QDialogButtonBox*>("buttonBox");
+        if (edit == nullptr || buttons == nullptr) {
+            ADD_FAILURE() << "the dialog's name field or buttons are missing";
+            return std::nullopt;
+        }
+        edit->setFocus();
+        edit->clear();
+        QTest::keyClicks(edit, mTyped);
+        QPushButton* accept = buttons->button(dialog.acceptMode() == QFileDialog::AcceptOpen
+                                                  ? QDialogButtonBox::Open
+                                                  : QDialogButtonBox::Save);
+        accept->click();
+        QCoreApplication::processEvents();
+        StayedOpen = dialog.isVisible();
+        for (QMessageBox* box : dialog.findChildren<QMessageBox*>()) {
+            if (box->isVisible()) {
+                Notices.push_back(box->text());
+                box->close();
+            }
+        }
+        if (StayedOpen) {
+            dialog.reject();
+        }
+        return HolidayFileDialog::ConfirmedPath(dialog);
+    }
+
+    bool StayedOpen = false;
+    QStringList Notices;
+
+private:
+    QString mTyped;
+};
+
+TEST_F(FileCommandsTest, TypedNameWithoutExtensionIsSavedAsHol) {
+    mTable.SetCell(0, 0, "Feiertag");
+    mSaveDialog.SetInitialDir(mDir.string());
+    TypedAnswer typed("notes");
+    mSaveDialog.Executor = std::ref(typed);
+    SaveCommand(mTable, mSaveDialog);
+
+    EXPECT_EQ(mSaveDialog.FileName(), At("notes.hol"));
+    EXPECT_FALSE(fs::exists(At("notes")));
+    std::string expected = "Feiertag" + std::string(5, '\0') + "\x01";
+    for (int row = 1; row < 5; ++row) {
+        expected += std::string(5, '\0') + "\x01";
+    }
+    EXPECT_EQ(ReadBytes(At("notes.hol")), expected);
+}
+
+TEST_F(FileCommandsTest, SaveDialogReplacesWithoutAsking) {
+    WriteBytes(At("old.hol"), "old");
+    mSaveDialog.SetInitialDir(mDir.string());
+    TypedAnswer typed("old.hol");
+    mSaveDialog.Executor = std::ref(typed);
+    EXPECT_TRUE(mSaveDialog.Execute());
+    EXPECT_FALSE(typed.StayedOpen);
+    EXPECT_TRUE(typed.Notices.isEmpty());
+    EXPECT_EQ(mSaveDialog.FileName(), At("old.hol"));
+}
+
+TEST_F(FileCommandsTest, OpenDialogNeedsTheFolderButNotTheFile) {
+    mOpenDialog.SetInitialDir(mDir.string());
+
+    TypedAnswer inMissingFolder(QString::fromStdString(At("missing/de.hol")));
+    mOpenDialog.Executor = std::ref(inMissingFolder);
+    EXPECT_FALSE(mOpenDialog.Execute());
+    EXPECT_TRUE(inMissingFolder.StayedOpen);
+    ASSERT_EQ(inMissingFolder.Notices.size(), 1);
+    EXPECT_TRUE(inMissingFolder.Notices.front().contains(QString::fromStdString(At("missing"))));
+    EXPECT_EQ(mOpenDialog.FileName(), "");
+
+    TypedAnswer missingFile("missing.hol");
+    mOpenDialog.Executor = std::ref(missingFile);
+    EXPECT_TRUE(mOpenDialog.Execute());
+    EXPECT_TRUE(missingFile.Notices.isEmpty());
+    EXPECT_EQ(mOpenDialog.FileName(), At("missing.hol"));
+}
+
+// --- The commands ---
+
+TEST_F(FileCommandsTest, FormShowPointsOnlyTheOpenDialogAtTheProgramFolder) {
+    mSaveDialog.SetInitialDir("/keep");
+    FormShowCommand(mOpenDialog, "/opt/mirevo/bin/mirevo-holidays");
+    EXPECT_EQ(StateOf(mOpenDialog), (DialogState{"/opt/mirevo/bin", ""}));
+    EXPECT_EQ(StateOf(mSaveDialog), (DialogState{"/keep", ""}));
+    FormShowCommand(mOpenDialog, "/mirevo-holidays");
+    EXPECT_EQ(mOpenDialog.InitialDir(), "/");
+}
+
+TEST_F(FileCommandsTest, CancelChangesNothing) {
+    FillTable();
+    WriteBytes(At("de.hol"), SixColumnFile);
+    mOpenDialog.SetFileName(At("before.hol"));
+    mSaveDialog.SetInitialDir(mDir.string());
+    mSaveDialog.SetFileName("before.hol");
+    const TableState table = StateOf(mTable);
+    const DialogState open = StateOf(mOpenDialog);
+    const DialogState save = StateOf(mSaveDialog);
+
+    Open(std::nullopt);
+    Save(std::nullopt);
+
+    EXPECT_EQ(StateOf(mTable), table);
+    EXPECT_EQ(StateOf(mOpenDialog), open);
+    EXPECT_EQ(StateOf(mSaveDialog), save);
+    EXPECT_EQ(mConfExitRuns, 0);
+    EXPECT_FALSE(fs::exists(At("before.hol")));
+}
+
+TEST_F(FileCommandsTest, NoFileAtTheNameChangesOnlyTheOpenDialogsName) {
+    FillTable();
+    fs::create_directory(At("folder.hol"));
+    mSaveDialog.SetFileName("before.hol");
+    const TableState table = StateOf(mTable);
+    const DialogState save = StateOf(mSaveDialog);
+
+    for (const std::string& path : {At("missing.hol"), At("folder.hol"), At("gone/x.hol")}) {
+        Open(path);
+        EXPECT_EQ(mOpenDialog.FileName(), path);
+        EXPECT_EQ(StateOf(mTable), table) << path;
+        EXPECT_EQ(StateOf(mSaveDialog), save) << path;
+    }
+    EXPECT_EQ(mConfExitRuns, 0);
+}
+
+TEST_F(FileCommandsTest, EmptyFileLeavesOneEmptyCell) {
+    FillTable();
+    WriteBytes(At("empty.hol"), "");
+    Open(At("empty.hol"));
+
+    EXPECT_EQ(mTable.ColCount(), 1);
+    EXPECT_EQ(mTable.RowCount(), 1);
+    EXPECT_EQ(mTable.GetCell(0, 0), "");
+    EXPECT_EQ(StateOf(mSaveDialog), (DialogState{mDir.string(), "empty.hol"}));
+    EXPECT_EQ(mConfExitRuns, 1);
+}
+
+TEST_F(FileCommandsTest, OpenMakesTheHeaderRowEditableAndNoColumnFixed) {
+    const struct { std::int32_t FixedCols, FixedRows; } before[] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+    WriteBytes(At("de.hol"), SixColumnFile);
+    for (const auto& b : before) {
+        mTable.SetColCount(6);
+        mTable.SetRowCount(5);
+        mTable.SetFixedCols(b.FixedCols);
+        mTable.SetFixedRows(b.FixedRows);
+        mTable.SetCurrentCell({4, 4});
+        Open(At("de.hol"));
+        EXPECT_EQ(mTable.FixedCols(), 0) << b.FixedCols << b.FixedRows;
+        EXPECT_EQ(mTable.FixedRows(), 0) << b.FixedCols << b.FixedRows;
+        EXPECT_EQ(mTable.CurrentCell(), (GridCoord{0, 0}));
+    }
+}
+
+TEST_F(FileCommandsTest, ConfExitSizesTheConfigurationColumnsOfTheOpenedFile) {
+    const std::string file = "T\0D\0R\0O\0x\0Bayern\0Nordrhein-Westfalen\0\x01"
+                             "a\0b\x01"s;
+    WriteBytes(At("wide.hol"), file);
+    mTable.SetColCount(7);
+    for (std::int32_t col = 0; col < 7; ++col) {
+        mTable.SetColWidth(col, 100 + col);
+    }
+    const QFontMetrics metrics(QFont("Tahoma", 8));
+    std::vector<std::string> headersSeen;
+    Answer(mOpenDialog, At("wide.hol"));
+    OpenCommand(mTable, mOpenDialog, mSaveDialog, [&] {
+        for (std::int32_t col = 5; col < mTable.ColCount(); ++col) {
+            const std::string header = mTable.GetCell(col, 0);
+            headersSeen.push_back(header);
+            mTable.SetColWidth(col, metrics.horizontalAdvance(QString::fromStdString(header)) + 10);
+        }
+    });
+
+    ASSERT_EQ(mTable.ColCount(), 8);
+    EXPECT_EQ(headersSeen, (std::vector<std::string>{"Bayern", "Nordrhein-Westfalen", ""}));
+    EXPECT_EQ(mTable.ColWidth(0), 100);
+    for (std::int32_t col = 1; col <= 4; ++col) {
+        EXPECT_EQ(mTable.ColWidth(col), HolidayTable::DefaultColWidth) << col;
+    }
+    EXPECT_EQ(mTable.ColWidth(5), metrics.horizontalAdvance("Bayern") + 10);
+    EXPECT_EQ(mTable.ColWidth(6), metrics.horizontalAdvance("Nordrhein-Westfalen") + 10);
+    EXPECT_EQ(mTable.ColWidth(7), 10);
+}
+
+TEST_F(FileCommandsTest, DialogsFollowOpensAndSaves) {
+    fs::create_directory(At("a"));
+    fs::create_directory(At("b"));
+    WriteBytes(At("a/first.hol"), SixColumnFile);
+    WriteBytes(At("b/second.hol"), SixColumnFile);
+    const std::string program = At("bin/mirevo-holidays");
+
+    FormShowCommand(mOpenDialog, program);
+    EXPECT_EQ(StateOf(mSaveDialog), (DialogState{"", ""}));
+
+    Open(At("a/first.hol"));
+    EXPECT_EQ(StateOf(mOpenDialog), (DialogState{At("bin"), At("a/first.hol")}));
+    EXPECT_EQ(StateOf(mSaveDialog), (DialogState{At("a"), "first.hol"}));
+
+    // The save dialog opens on the opened file.
+    QString shownFolder;
+    QString shownName;
+    mSaveDialog.Executor = [&](HolidayFileDialog& owner) -> std::optional<std::string> {
+        shownFolder = owner.Dialog()->directory().absolutePath();
+        shownName = owner.Dialog()->findChild<QLineEdit*>("fileNameEdit")->text();
+        return At("b/saved.hol");
+    };
+    SaveCommand(mTable, mSaveDialog);
+    EXPECT_EQ(shownFolder.toStdString(), At("a"));
+    EXPECT_EQ(shownName, "first.hol");
+    EXPECT_EQ(StateOf(mSaveDialog), (DialogState{At("a"), At("b/saved.hol")}));
+    EXPECT_EQ(StateOf(mOpenDialog), (DialogState{At("bin"), At("a/first.hol")}));
+
+    Open(At("b/second.hol"));
+    EXPECT_EQ(StateOf(mOpenDialog), (DialogState{At("bin"), At("b/second.hol")}));
+    EXPECT_EQ(StateOf(mSaveDialog), (DialogState{At("b"), "second.hol"}));
+    EXPECT_EQ(mConfExitRuns, 2);
+}
+
+TEST_F(FileCommandsTest, SavingReplacesAnExistingFile) {
+    WriteBytes(At("de.hol"), "an older and much longer content than the table");
+    mTable.SetColCount(2);
+    mTable.SetRowCount(1);
+    mTable.SetCell(0, 0, "A");
+    mTable.SetCell(1, 0, "ä");
+    Save(At("de.hol"));
+    EXPECT_EQ(ReadBytes(At("de.hol")), "A\0\xC3\xA4\x01"s);
+    EXPECT_EQ(std::distance(fs::directory_iterator(mDir), fs::directory_iterator()), 1);
+}
+
+TEST_F(FileCommandsTest, SaveThatCannotCreateTheFile) {
+    WriteBytes(At("plain"), "x");
+    FillTable();
+    const TableState table = StateOf(mTable);
+    for (const std::string& path : {At("plain/x.hol"), At("missing/x.hol")}) {
+        try {
+            Save(path);
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const holiday::EFCreateError& error) {
+            EXPECT_EQ(std::string(error.what())
+                          .rfind("Datei \"" + path +
+                                     "\" kann nicht erstellt "
+                                     "werden. ",
+                                 0),
+                      0u)
+                << error.what();
+        }
+        EXPECT_EQ(mSaveDialog.FileName(), path);
+        EXPECT_EQ(StateOf(mTable), table);
+    }
+    EXPECT_EQ(ReadBytes(At("plain")), "x");
+}
+
+// A file that exists but cannot be opened leaves everything as it was.
+TEST_F(FileCommandsTest, OpenThatCannotOpenTheFileChangesNothing) {
+    WriteBytes(At("locked.hol"), SixColumnFile);
+    const ForeignWriteLock lock(At("locked.hol"));
+    ASSERT_TRUE(lock.Locked());
+
+    const std::string socketPath = At("socket.hol");
+    const int socketFd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(bind(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+
+    FillTable();
+    mSaveDialog.SetInitialDir("/before");
+    mSaveDialog.SetFileName("before.hol");
+    const TableState table = StateOf(mTable);
+    const DialogState save = StateOf(mSaveDialog);
+    for (const std::string& path : {At("locked.hol"), socketPath}) {
+        try {
+            Open(path);
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const holiday::EFOpenError& error) {
+            EXPECT_EQ(std::string(error.what())
+                          .rfind("Datei " + path + " kann nicht geöffnet werden. ", 0),
+                      0u)
+                << error.what();
+        }
+        EXPECT_EQ(StateOf(mTable), table) << path;
+        EXPECT_EQ(StateOf(mSaveDialog), save) << path;
+        EXPECT_EQ(mOpenDialog.FileName(), path);
+    }
+    EXPECT_EQ(mConfExitRuns, 0);
+    close(socketFd);
+}
+
+// Texts of the previous document, hidden by a shrink, never show in the next one.
+TEST_F(FileCommandsTest, OpenedDocumentHoldsOnlyItsOwnTexts) {
+    FillTable();
+    mTable.SetCell(9, 0, "hidden header");
+    mTable.SetColCount(6);
+    mTable.SetRowCount(3);
+    WriteBytes(At("small.hol"), std::string("A\0B\x01"
+                                            "C\0D\x01",
+                                            8));
+    Open(At("small.hol"));
+    ASSERT_EQ(mTable.ColCount(), 2);
+    ASSERT_EQ(mTable.RowCount(), 2);
+
+    mTable.SetColCount(12);
+    mTable.SetRowCount(12);
+    for (std::int32_t row = 0; row < 12; ++row) {
+        for (std::int32_t col = 0; col < 12; ++col) {
+            if (col >= 2 || row >= 2) {
+                EXPECT_EQ(mTable.GetCell(col, row), "") << col << "," << row;
+            }
+        }
+    }
+    EXPECT_EQ(mTable.GetCell(1, 1), "D");
+}
+
+TEST_F(FileCommandsTest, RoundTripThroughReaderAndWriter) {
+    WriteBytes(At("de.hol"), SixColumnFile);
+    Open(At("de.hol"));
+    ASSERT_EQ(mTable.ColCount(), 6);
+    ASSERT_EQ(mTable.RowCount(), 3);
+    EXPECT_EQ(mTable.GetCell(0, 2), "Buß- und Bettag");
+
+    Save(At("same.hol"));
+    EXPECT_EQ(ReadBytes(At("same.hol")), SixColumnFile);
+
+    mTable.SetCell(2, 1, "+Mo");
+    mTable.SetCell(5, 0, "Baden-Württemberg");
+    Save(At("edited.hol"));
+    std::string expected = SixColumnFile;
+    expected.replace(expected.find("Bayern"), 6, "Baden-Württemberg");
+    expected.replace(expected.find(std::string("Easter\0"
+                                               "0",
+                                               8)),
+                     8, std::string("Easter\0+Mo", 10));
+    EXPECT_EQ(ReadBytes(At("edited.hol")), expected);
+}
+
+} // namespace
