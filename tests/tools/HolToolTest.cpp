@@ -1,0 +1,335 @@
+#include "ToolProcess.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// The .hol bytes of rows: 0x00 between cells, 0x01 after each row.
+std::string HolBytes(const Rows& rows) {
+    std::string bytes;
+    for (const auto& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c != 0) {
+                bytes.push_back('\0');
+            }
+            bytes.append(row[c]);
+        }
+        bytes += '\x01';
+    }
+    return bytes;
+}
+
+std::string Heading(int year) {
+    return std::string(17, ' ') + "Year " + std::to_string(year);
+}
+
+std::size_t LineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+const Rows LegendRules = {
+    {"Title", "Start", "Dir", "Offset", "", "BY"},
+    {"Easter Monday", "Easter", "0", "+1", "", "1"},
+    {"Last Wednesday in November", "30.11", "-We", "0", "", ""},
+    {"Third Sunday in March", "01.03", "+Su", "+14", "", "#"},
+};
+
+class HolToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "holtool-test-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        mDir = pattern;
+    }
+    void TearDown() override { fs::remove_all(mDir); }
+
+    std::string File(const std::string& name, const std::string& bytes) const {
+        WriteBytes(mDir / name, bytes);
+        return (mDir / name).string();
+    }
+    std::string Path(const std::string& name) const { return (mDir / name).string(); }
+    ToolResult Run(const std::vector<std::string>& args, const std::string& stdinText = {}) const {
+        return RunTool(args, mDir, stdinText);
+    }
+
+    fs::path mDir;
+};
+
+TEST_F(HolToolTest, ReportOfTheLegendRulesOverTheDefaultYears) {
+    struct YearDates {
+        int Year;
+        const char* EasterMonday;
+        const char* LastWednesday;
+        const char* ThirdSunday;
+    };
+    const YearDates expected[] = {
+        {2005, "28.03", "30.11", "20.03"}, {2006, "17.04", "29.11", "19.03"},
+        {2007, "09.04", "28.11", "18.03"}, {2008, "24.03", "26.11", "16.03"},
+        {2009, "13.04", "25.11", "15.03"}, {2010, "05.04", "24.11", "21.03"},
+        {2011, "25.04", "30.11", "20.03"}, {2012, "09.04", "28.11", "18.03"},
+        {2013, "01.04", "27.11", "17.03"}, {2014, "21.04", "26.11", "16.03"},
+        {2015, "06.04", "25.11", "15.03"},
+    };
+    std::string report;
+    for (const YearDates& y : expected) {
+        const std::string year = std::string(".").append(std::to_string(y.Year)).append(": ");
+        report += Heading(y.Year) + "\n";
+        report += y.EasterMonday + year + "Easter Monday\n";
+        report += y.LastWednesday + year + "Last Wednesday in November\n";
+        report += y.ThirdSunday + year + "Third Sunday in March\n";
+    }
+    const ToolResult result =
+        Run({"report", File("legend.hol", HolBytes(LegendRules)), "--date-format", "dd.mm.yyyy"});
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_EQ(result.Out, report);
+    EXPECT_EQ(result.Err, "");
+}
+
+TEST_F(HolToolTest, ReportYearsAndDatePatterns) {
+    struct Case {
+        std::vector<std::string> Options;
+        std::string FirstLines; // the start of stdout
+        std::size_t OutLines;
+        std::size_t ErrLines; // the warning outside 1900-2099
+    };
+    const std::string heading2009 = Heading(2009) + "\n";
+    const Case cases[] = {
+        {{"--years", "2009-2009", "--date-format", "dd.mm.yyyy"},
+         heading2009 + "13.04.2009: Easter Monday\n25.11.2009: Last Wednesday in November\n",
+         4,
+         0},
+        {{"--years", "2009", "--date-format", "yyyy/mm/dd"},
+         heading2009 + "2009/04/13: Easter Monday\n",
+         4,
+         0},
+        {{"--years", "2009-2010", "--date-format", "d-m-yy"},
+         heading2009 + "13-4-09: Easter",
+         8,
+         0},
+        {{"--years", "2100", "--date-format", "dd.mm.yyyy"},
+         Heading(2100) + "\n28.03.2100: Easter Monday\n",
+         4,
+         1},
+        {{"--years", "1899-1900", "--date-format", "dd.mm.yyyy"}, Heading(1899) + "\n", 8, 1},
+    };
+    const std::string file = File("legend.hol", HolBytes(LegendRules));
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"report", file};
+        args.insert(args.end(), c.Options.begin(), c.Options.end());
+        const ToolResult result = Run(args);
+        SCOPED_TRACE(c.Options[1] + " " + c.Options[3]);
+        EXPECT_EQ(result.Status, 0);
+        EXPECT_EQ(result.Out.substr(0, c.FirstLines.size()), c.FirstLines);
+        EXPECT_EQ(LineCount(result.Out), c.OutLines);
+        EXPECT_EQ(LineCount(result.Err), c.ErrLines) << result.Err;
+    }
+}
+
+TEST_F(HolToolTest, ReportStopsAtTheFirstFaultyRule) {
+    struct Case {
+        Rows Table;
+        std::vector<std::string> Options;
+        std::string Out;
+        std::string Err;
+    };
+    const Case cases[] = {
+        {{{"Title"},
+          {"Easter Monday", "Easter", "0", "+1"},
+          {"Leap day", "29.02", "0", "0"},
+          {"Third Sunday in March", "01.03", "+Su", "+14"}},
+         {"--years", "2008-2009"},
+         Heading(2008) + "\n24.03.2008: Easter Monday\n29.02.2008: Leap day\n" +
+             "16.03.2008: Third Sunday in March\n" + Heading(2009) +
+             "\n13.04.2009: Easter Monday\n",
+         "'29.02.2009' ist kein gültiges Datum.\n"},
+        {{{"Title"}, {"New row", "01.05", "", ""}},
+         {},
+         Heading(2005) + "\n",
+         "'''' ist kein gültiger Integer-Wert.\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"report", File("faulty.hol", HolBytes(c.Table)),
+                                      "--date-format", "dd.mm.yyyy"};
+        args.insert(args.end(), c.Options.begin(), c.Options.end());
+        const ToolResult result = Run(args);
+        EXPECT_EQ(result.Status, 1);
+        EXPECT_EQ(result.Out, c.Out);
+        EXPECT_EQ(result.Err, c.Err);
+    }
+}
+
+TEST_F(HolToolTest, CheckReportsEveryFaultyCellOnce) {
+    const std::string faulty = File("faulty.hol", HolBytes({
+                                                      {"Title", "Start", "Dir", "Offset"},
+                                                      {"Easter Monday", "Easter", "0", "+1"},
+                                                      {"Both wrong", "31.04", "0", "x"},
+                                                      {"Leap day", "29.02", "0", "0"},
+                                                      {"New row", "01.05", "", ""},
+                                                      {"Not a rule", "", "", "zz"},
+                                                  }));
+    const std::string clean = File("clean.hol", HolBytes(LegendRules));
+    const std::string edge = File("edge.hol", HolBytes({
+                                                  {"Title"},
+                                                  {"Past the end", "31.12", "+Sa", "0"},
+                                                  {"Offset past the end", "31.12", "0", "+1"},
+                                                  {"Still fine", "31.12", "0", "-7"},
+                                              }));
+    struct Case {
+        std::vector<std::string> Args;
+        int Status;
+        std::string Out;
+    };
+    const Case cases[] = {
+        {{"check", faulty, clean},
+         1,
+         faulty + ":2:1: '31.04.2005' ist kein gültiges Datum\n" + faulty +
+             ":2:3: ''x'' ist kein gültiger Integer-Wert\n" + faulty +
+             ":3:1: '29.02.2005' ist kein gültiges Datum (years 2005-2007, 2009-2011, "
+             "2013-2015)\n" +
+             faulty + ":4:3: '''' ist kein gültiger Integer-Wert\n"},
+        {{"check", faulty, "--years", "2008-2009"},
+         1,
+         faulty + ":2:1: '31.04.2008' ist kein gültiges Datum\n" + faulty +
+             ":2:3: ''x'' ist kein gültiger Integer-Wert\n" + faulty +
+             ":3:1: '29.02.2009' ist kein gültiges Datum (years 2009)\n" + faulty +
+             ":4:3: '''' ist kein gültiger Integer-Wert\n"},
+        {{"check", clean, clean}, 0, ""},
+        {{"check", edge, "--years", "9998-9999"},
+         1,
+         edge + ":1:2: Ungültiges Argument zum Codieren des Datums (years 9999)\n" + edge +
+             ":2:3: Ungültiges Argument zum Codieren des Datums (years 9999)\n"},
+    };
+    for (const Case& c : cases) {
+        const ToolResult result = Run(c.Args);
+        EXPECT_EQ(result.Status, c.Status);
+        EXPECT_EQ(result.Out, c.Out);
+        EXPECT_EQ(result.Err, "");
+    }
+}
+
+TEST_F(HolToolTest, DumpThenWriteGivesBackTheSameBytes) {
+    const std::string original = HolBytes({
+        {"Title", "Start", "Dir", "Offset", "", "BY"},
+        {"Easter Monday", "Easter", "0", "+1", "", "1"},
+        {"Fête \"quoted\" back\\slash", "01.03", "tab\there", "+14", "", "#"},
+    });
+    const std::string hol = File("original.hol", original);
+    const ToolResult dump = Run({"dump", hol});
+    EXPECT_EQ(dump.Status, 0);
+    EXPECT_EQ(dump.Err, "");
+    EXPECT_EQ(dump.Out, "[\n"
+                        "  [\"Title\",\"Start\",\"Dir\",\"Offset\",\"\",\"BY\"],\n"
+                        "  [\"Easter Monday\",\"Easter\",\"0\",\"+1\",\"\",\"1\"],\n"
+                        "  [\"Fête \\\"quoted\\\" back\\\\slash\",\"01.03\",\"tab\\there\","
+                        "\"+14\",\"\",\"#\"]\n"
+                        "]\n");
+
+    const ToolResult fromFile = Run({"write", File("table.json", dump.Out), Path("copy.hol")});
+    EXPECT_EQ(fromFile.Status, 0);
+    EXPECT_EQ(fromFile.Err, "");
+    EXPECT_EQ(ReadBytes(Path("copy.hol")), original);
+
+    // Replaces an existing file; standard input works as the JSON file.
+    const ToolResult fromStdin = Run({"write", "-", Path("copy.hol")}, "[[\"x\"]]");
+    EXPECT_EQ(fromStdin.Status, 0);
+    EXPECT_EQ(ReadBytes(Path("copy.hol")), "x\x01");
+}
+
+TEST_F(HolToolTest, WritePadsShortRows) {
+    struct Case {
+        std::string Json;
+        std::string Bytes;
+    };
+    const Case cases[] = {
+        {"[]", "\x01"},
+        {"[[]]", "\x01"},
+        {"[[], []]", "\x01\x01"},
+        {"[[\"a\"], [\"b\", \"c\", \"ä\"]]", "a\0\0\x01"
+                                             "b\0c\0ä\x01"s},
+        {"[[\"\", \"x\"], [\"y\"]]", "\0x\x01y\0\x01"s},
+    };
+    for (const Case& c : cases) {
+        const ToolResult result = Run({"write", File("in.json", c.Json), Path("out.hol")});
+        EXPECT_EQ(result.Status, 0) << c.Json << result.Err;
+        EXPECT_EQ(ReadBytes(Path("out.hol")), c.Bytes) << c.Json;
+    }
+}
+
+TEST_F(HolToolTest, BadInputGivesOneLineAndStatus2) {
+    const std::string good = File("good.hol", HolBytes(LegendRules));
+    const std::string missing = Path("missing.hol");
+    fs::create_directory(mDir / "folder");
+    const std::string folder = Path("folder");
+    const std::string goodJson = File("good.json", "[[\"a\"]]");
+    struct Case {
+        std::vector<std::string> Args;
+        std::string Mentions; // a part of the message, when it must name something
+    };
+    const Case cases[] = {
+        {{}, ""},
+        {{"frobnicate"}, ""},
+        {{"report"}, "FILE"},
+        {{"report", good, "--bogus"}, "--bogus"},
+        {{"report", missing}, "missing.hol"},
+        {{"report", folder}, "folder"},
+        {{"report", good, "--years", "2015-2005"}, "2015"},
+        {{"report", good, "--years", "abc"}, "abc"},
+        {{"report", good, "--years", "0-5"}, "0-5"},
+        {{"report", good, "--years", "2005-10000"}, "2005-10000"},
+        {{"report", good, "--years", "2005-"}, "2005-"},
+        {{"check", good, missing}, "missing.hol"},
+        {{"check", good, "--years", "20x5"}, "20x5"},
+        {{"dump", missing}, "missing.hol"},
+        {{"dump", good, good}, ""},
+        {{"write", goodJson}, "HOL"},
+        {{"write", missing, Path("out.hol")}, "missing.hol"},
+        {{"write", File("bad.json", "[[\"a\",]"), Path("out.hol")}, "bad.json"},
+        {{"write", File("object.json", "{\"a\": 1}"), Path("out.hol")}, "object"},
+        {{"write", File("number.json", "[[\"a\"], [\"b\", 7]]"), Path("out.hol")},
+         "row 1, column 1"},
+        {{"write", File("flat.json", "[\"a\"]"), Path("out.hol")}, "row 0"},
+        {{"write", File("nul.json", "[[\"a\", \"b\\u0000\"]]"), Path("out.hol")},
+         "row 0, column 1"},
+        {{"write", File("soh.json", "[[\"a\"], [\"\\u0001\"]]"), Path("out.hol")},
+         "row 1, column 0"},
+        {{"write", goodJson, Path("no/such/folder/out.hol")}, "out.hol"},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const std::string& arg : c.Args) {
+            shown += arg + ' ';
+        }
+        SCOPED_TRACE(shown);
+        const ToolResult result = Run(c.Args);
+        EXPECT_EQ(result.Status, 2);
+        EXPECT_EQ(result.Out, "");
+        EXPECT_EQ(LineCount(result.Err), 1u) << result.Err;
+        EXPECT_EQ(result.Err.back(), '\n');
+        EXPECT_NE(result.Err.find(c.Mentions), std::string::npos) << result.Err;
+    }
+    EXPECT_FALSE(fs::exists(Path("out.hol")));
+}
+
+TEST_F(HolToolTest, HelpGoesToStdoutWithStatus0) {
+    const std::vector<std::string> commands{"", "report", "check", "dump", "write"};
+    for (const std::string& command : commands) {
+        const ToolResult result =
+            Run(command.empty() ? std::vector<std::string>{"--help"}
+                                : std::vector<std::string>{command, "--help"});
+        EXPECT_EQ(result.Status, 0) << command;
+        EXPECT_NE(result.Out.find("holtool " + command), std::string::npos) << result.Out;
+        EXPECT_EQ(result.Err, "") << command;
+    }
+}
+
+} // namespace

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+namespace holtool {
+
+// Exit statuses of every command.
+enum ExitStatus : int {
+    ExitOk = 0,
+    ExitFaults = 1,  // a rule of the file is faulty
+    ExitTrouble = 2, // bad arguments, unreadable or invalid input, a file that cannot be written
+};
+
+// A failure the tool detects itself (bad arguments, invalid JSON, a JSON file that cannot be
+// read). Its message is one line; the program prints it and exits with ExitTrouble.
+class ToolError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The full-stop rule of the editor's error display: a non-empty message whose last character
+// lies above '.' gets a "." appended.
+[[nodiscard]] std::string WithFullStop(std::string message);
+
+// What the editor's error display shows for error: the innermost non-empty message of its
+// InnerException chain, with the full-stop rule applied.
+[[nodiscard]] std::string DisplayText(const std::exception& error);
+
+// text with every line break turned into a space, so that it prints as one line.
+[[nodiscard]] std::string OneLine(std::string text);
+
+} // namespace holtool

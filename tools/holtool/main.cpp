@@ -1,0 +1,122 @@
+// holtool: reports, checks and converts .hol holiday-definition files from the command line,
+// with the readers, writer and rule evaluation of the editor.
+
+#include "holiday/Exception.h"
+#include "tools/holtool/CheckCommand.h"
+#include "tools/holtool/DumpCommand.h"
+#include "tools/holtool/ReportCommand.h"
+#include "tools/holtool/ToolError.h"
+#include "tools/holtool/WriteCommand.h"
+#include "tools/holtool/YearRange.h"
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* YearsHelp =
+    "Years to evaluate, A-B or a single year, from 1 to 9999 (default 2005-2015)";
+
+struct Arguments {
+    std::string File;
+    std::vector<std::string> Files;
+    std::string Years;
+    std::string DateFormat;
+    std::string JsonFile;
+    std::string HolFile;
+};
+
+holtool::YearRange YearsOf(const CLI::App& command, const Arguments& args) {
+    if (command.count("--years") == 0) {
+        return holtool::YearRange{};
+    }
+    return holtool::ParseYearRange(args.Years);
+}
+
+int Run(const CLI::App& app, const Arguments& args) {
+    const CLI::App& report = *app.get_subcommand("report");
+    const CLI::App& check = *app.get_subcommand("check");
+    if (report.parsed()) {
+        holtool::ReportOptions options{args.File, YearsOf(report, args), std::nullopt};
+        if (report.count("--date-format") != 0) {
+            options.DateFormat = args.DateFormat;
+        }
+        return holtool::RunReport(options, std::cout, std::cerr);
+    }
+    if (check.parsed()) {
+        return holtool::RunCheck(args.Files, YearsOf(check, args), std::cout);
+    }
+    if (app.get_subcommand("dump")->parsed()) {
+        return holtool::RunDump(args.File, std::cout);
+    }
+    return holtool::RunWrite(args.JsonFile, args.HolFile);
+}
+
+int Fail(const std::string& message) {
+    std::cout.flush();
+    std::cerr << "holtool: " << holtool::OneLine(message) << '\n';
+    return holtool::ExitTrouble;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Reports, checks and converts .hol holiday-definition files.", "holtool"};
+    app.require_subcommand(1);
+    app.footer("Exit status: 0 success, 1 a faulty rule was found, 2 bad arguments or input, "
+               "or a file that cannot be read or written.");
+    Arguments args;
+
+    CLI::App* report = app.add_subcommand(
+        "report", "Print the test report of FILE: the date of every rule in every year.");
+    report->add_option("FILE", args.File, ".hol file")->required();
+    report->add_option("--years", args.Years, YearsHelp);
+    report->add_option("--date-format", args.DateFormat,
+                       "Date pattern such as dd.mm.yyyy or yyyy-mm-dd instead of the locale's "
+                       "short date format");
+
+    CLI::App* check = app.add_subcommand(
+        "check", "Evaluate every rule of every FILE and print each faulty cell as "
+                 "FILE:ROW:COLUMN: message.");
+    check->add_option("FILE", args.Files, ".hol files")->required();
+    check->add_option("--years", args.Years, YearsHelp);
+
+    CLI::App* dump = app.add_subcommand(
+        "dump", "Print the table of FILE as JSON, one row per line (for diffs and textconv).");
+    dump->add_option("FILE", args.File, ".hol file")->required();
+
+    CLI::App* write =
+        app.add_subcommand("write", "Write the JSON table JSON (as dump prints it) to HOL.");
+    write->add_option("JSON", args.JsonFile, "JSON file, - for standard input")->required();
+    write->add_option("HOL", args.HolFile, ".hol file to create or replace")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        if (error.get_exit_code() == 0) {
+            return app.exit(error, std::cout, std::cerr);
+        }
+        return Fail(error.what());
+    }
+
+    try {
+        const int status = Run(app, args);
+        std::cout.flush();
+        if (!std::cout) {
+            return Fail("cannot write to standard output");
+        }
+        return status;
+    } catch (const holtool::ToolError& error) {
+        return Fail(error.what());
+    } catch (const holiday::Exception& error) {
+        return Fail(holtool::DisplayText(error));
+    } catch (const nlohmann::json::exception& error) {
+        return Fail(error.what());
+    } catch (const std::exception& error) {
+        return Fail(error.what());
+    }
+}
