@@ -14,7 +14,8 @@ public:
 
     [[nodiscard]] std::int32_t DefaultSize() const noexcept { return mDefault; }
     [[nodiscard]] std::int32_t Get(std::int32_t index) const;
-    // Stores the size of one index; the default size removes the entry.
+    // Stores the size of one index (a negative size is stored as 0); the default size removes
+    // the entry.
     void Set(std::int32_t index, std::int32_t size);
     // Forgets every size at index >= count (a removed column comes back at the default).
     void Truncate(std::int32_t count);

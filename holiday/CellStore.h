@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,21 +10,116 @@
 namespace holiday {
 
 // The sparse map from a cell position (column >= 0, row >= 0) to its UTF-8 text. A position
-// without an entry reads as the empty text; storing the empty text removes the entry. Column
-// and row indexes up to at least 1,048,575 are accepted.
+// without an entry reads as the empty text; storing the empty text removes the entry. Every
+// non-negative column and row index is accepted.
 //
-// Compact: the texts of a row are packed into one buffer, so a cell costs a few bytes beyond
-// its text. Appending at the end of a row (the reader's order) is amortised O(1).
+// Compact: the texts of a row are packed into one buffer (per entry the column distance to the
+// previous entry and the text length as variable-length integers, then the text bytes), so a
+// cell costs a few bytes beyond its text. Appending at the end of a row (the reader's order) is
+// amortised O(1); reading or changing a cell in the middle of a row is linear in the row.
+// Rows below 67,108,864 live in pages of 1,024 rows; rows at or above it in a sorted map.
 class CellStore {
 public:
+    // Walks the texts of one row in ascending column order.
+    class RowEntries {
+    public:
+        RowEntries() = default;
+        // Moves to the next entry; false once the row is exhausted.
+        bool Next(std::int32_t& col, std::string_view& text) noexcept;
+
+    private:
+        friend class CellStore;
+        RowEntries(const char* begin, const char* end) noexcept : mPos(begin), mEnd(end) {}
+        const char* mPos = nullptr;
+        const char* mEnd = nullptr;
+        std::int64_t mCol = -1;
+    };
+
+    CellStore() = default;
+    CellStore(const CellStore&) = delete;
+    CellStore& operator=(const CellStore&) = delete;
+    CellStore(CellStore&&) noexcept = default;
+    CellStore& operator=(CellStore&&) noexcept = default;
+    ~CellStore() = default;
+
+    // Negative positions read as empty.
     [[nodiscard]] std::string Get(std::int32_t col, std::int32_t row) const;
+    // Throws std::out_of_range for a negative position.
     void Set(std::int32_t col, std::int32_t row, std::string_view text);
     void ClearAll() noexcept;
-    // (Representation and any further members are the implementation's.)
+
+    [[nodiscard]] bool Empty() const noexcept;
+    // The texts of one row (nothing for a row without texts or a negative row).
+    [[nodiscard]] RowEntries Entries(std::int32_t row) const noexcept;
+    // The highest column of row that holds a text, or -1.
+    [[nodiscard]] std::int32_t LastCol(std::int32_t row) const noexcept;
+    // No row at or above this index holds a text.
+    [[nodiscard]] std::int64_t RowEnd() const noexcept { return mRowEnd; }
+
+    // For every column below colLimit, the text of row source replaces the text of row target
+    // (an empty one removes it); entries of target at columns >= colLimit stay.
+    void CopyRow(std::int32_t target, std::int32_t source, std::int32_t colLimit);
+    // Removes every text at a column below colLimit in rows 0 .. rowLimit - 1.
+    void ClearRange(std::int32_t colLimit, std::int32_t rowLimit);
+
+    // The bytes held for the texts and their bookkeeping (an estimate of the heap in use).
+    [[nodiscard]] std::size_t MemoryUsage() const noexcept;
 
 private:
-    struct Row;
-    std::vector<Row> mRows;
+    struct RowData {
+        std::string mBytes;
+        std::int32_t mLastCol = -1;
+    };
+    static constexpr std::int32_t PageRows = 1024;
+    static constexpr std::int32_t PagedRowLimit = 1 << 26;
+    struct Page {
+        RowData mRows[PageRows];
+    };
+
+    [[nodiscard]] const RowData* FindRow(std::int32_t row) const noexcept;
+    RowData* FindRow(std::int32_t row) noexcept;
+    RowData& MakeRow(std::int32_t row);
+    void TrimAppendRow() noexcept;
+    template <typename Visitor> void ForEachRow(std::int64_t rowLimit, Visitor&& visit);
+
+    std::vector<std::unique_ptr<Page>> mPages;
+    std::map<std::int32_t, RowData> mFarRows;
+    std::int64_t mRowEnd = 0;
+    // The row the last append went to; its spare capacity is given back when appends move on.
+    std::int32_t mAppendRow = -1;
+    // The size of the row appended before it, reserved for the next row appended to.
+    std::size_t mRowSizeHint = 0;
 };
+
+namespace detail {
+
+// Reads one variable-length integer (7 bits per byte, low bits first). The caller guarantees
+// that the bytes are a complete integer written by the store.
+inline std::uint64_t ReadVarint(const char*& pos) noexcept {
+    std::uint64_t value = 0;
+    int shift = 0;
+    for (;;) {
+        const auto byte = static_cast<unsigned char>(*pos++);
+        value |= std::uint64_t{byte & 0x7Fu} << shift;
+        if ((byte & 0x80u) == 0) {
+            return value;
+        }
+        shift += 7;
+    }
+}
+
+} // namespace detail
+
+inline bool CellStore::RowEntries::Next(std::int32_t& col, std::string_view& text) noexcept {
+    if (mPos == mEnd) {
+        return false;
+    }
+    mCol += static_cast<std::int64_t>(detail::ReadVarint(mPos)) + 1;
+    const auto length = static_cast<std::size_t>(detail::ReadVarint(mPos));
+    col = static_cast<std::int32_t>(mCol);
+    text = std::string_view(mPos, length);
+    mPos += length;
+    return true;
+}
 
 } // namespace holiday

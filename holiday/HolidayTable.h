@@ -43,7 +43,9 @@ public:
 
     // --- Cells (positions are not checked against the counts; negative ones are invalid) ---
     [[nodiscard]] std::string GetCell(std::int32_t col, std::int32_t row) const;
-    // Stores the text; the empty text removes the entry. Tells the observers.
+    // Stores the text; the empty text removes the entry. Tells the observers. Throws
+    // EInvalidGridOperation "Gitterindex außerhalb des zulässigen Bereichs" for a negative
+    // position (GetCell reads it as empty).
     void SetCell(std::int32_t col, std::int32_t row, std::string_view text);
 
     // --- Counts ---
@@ -69,7 +71,8 @@ public:
     void SetCurrentCell(GridCoord cell);
     // Sets the far corner of the selected block (clamped into the non-fixed extent).
     void SetAnchor(GridCoord cell);
-    // Records the first scrolling column and row that the view shows (clamped likewise).
+    // Records the first scrolling column and row that the view shows (clamped likewise). The
+    // view calls it, so the observers are not told.
     void SetTopLeft(GridCoord cell);
 
     // --- Whole-table operations ---
@@ -80,9 +83,11 @@ public:
     // The reset of the open command: empties the whole CellStore, then ColCount 0 and
     // RowCount 0, which leaves 1 x 1, no fixed rows or columns, CurrentCell (0, 0).
     void ResetForOpen();
-    // Copies columns 0 .. ColCount - 1 of row source into row target.
+    // Copies columns 0 .. ColCount - 1 of row source into row target; one CellsChanged for the
+    // row. Throws EInvalidGridOperation for a negative row.
     void AssignRow(std::int32_t target, std::int32_t source);
-    // Moves every row below row up by one, then RowCount - 1.
+    // Moves every row below row up by one (one CellsChanged for the moved block), then
+    // RowCount - 1. Throws EInvalidGridOperation for a negative row.
     void DeleteTableRow(std::int32_t row);
     void AddRow();
     void AddColumn();
@@ -92,7 +97,9 @@ public:
     [[nodiscard]] const AxisSizes& RowHeights() const noexcept { return mRowHeights; }
     [[nodiscard]] std::int32_t ColWidth(std::int32_t col) const { return mColWidths.Get(col); }
     [[nodiscard]] std::int32_t RowHeight(std::int32_t row) const { return mRowHeights.Get(row); }
-    // Set the width of an existing column / the height of an existing row.
+    // Set the width of an existing column / the height of an existing row (a negative size
+    // counts as 0). Throw EInvalidGridOperation "Gitterindex außerhalb des zulässigen
+    // Bereichs" for an index outside the extent.
     void SetColWidth(std::int32_t col, std::int32_t width);
     void SetRowHeight(std::int32_t row, std::int32_t height);
 
@@ -100,6 +107,12 @@ public:
     [[nodiscard]] const CellStore& Cells() const noexcept { return mCells; }
 
 private:
+    template <typename Call> void Notify(Call&& call);
+    void ResizeSteps(GridCoord oldExtent);
+    void FixedCountsSteps();
+    void NotifyWholeExtent();
+    [[nodiscard]] GridCoord ClampToScrolling(GridCoord cell) const noexcept;
+
     std::int32_t mColCount = 6;
     std::int32_t mRowCount = 5;
     std::int32_t mFixedCols = 0;
@@ -110,6 +123,8 @@ private:
     CellStore mCells;
     AxisSizes mColWidths{DefaultColWidth};
     AxisSizes mRowHeights{DefaultRowHeight};
+    // Set once any row height was changed; from then on rows obey MaxCount too.
+    bool mRowHeightsChanged = false;
     std::vector<HolidayTableObserver*> mObservers;
 };
 

@@ -1,0 +1,79 @@
+#include "holiday/AxisSizes.h"
+
+#include <algorithm>
+
+namespace holiday {
+
+std::int32_t AxisSizes::Get(std::int32_t index) const {
+    const auto it = mSizes.find(index);
+    return it == mSizes.end() ? mDefault : it->second;
+}
+
+void AxisSizes::Set(std::int32_t index, std::int32_t size) {
+    size = std::max(size, 0);
+    if (size == mDefault) {
+        mSizes.erase(index);
+    } else {
+        mSizes[index] = size;
+    }
+}
+
+void AxisSizes::Truncate(std::int32_t count) {
+    mSizes.erase(mSizes.lower_bound(count), mSizes.end());
+}
+
+std::int64_t AxisSizes::Sum(std::int32_t begin, std::int32_t end, std::int32_t extraPerItem) const {
+    if (end <= begin) {
+        return 0;
+    }
+    std::int64_t sum = (std::int64_t{end} - begin) * (std::int64_t{mDefault} + extraPerItem);
+    for (auto it = mSizes.lower_bound(begin); it != mSizes.end() && it->first < end; ++it) {
+        sum += std::int64_t{it->second} - mDefault;
+    }
+    return sum;
+}
+
+std::int32_t AxisSizes::IndexAt(std::int32_t begin, std::int32_t end, std::int64_t offset,
+                                std::int32_t extraPerItem) const {
+    if (end <= begin || offset < 0) {
+        return begin;
+    }
+    const std::int64_t defaultSpan = std::int64_t{mDefault} + extraPerItem;
+    std::int64_t start = 0; // the offset at which index `next` starts
+    std::int64_t next = begin;
+    // Runs of default sizes between the custom sizes, then one custom size each.
+    auto inDefaultRun = [&](std::int64_t runEnd) -> std::int64_t {
+        if (runEnd <= next) {
+            return -1;
+        }
+        if (defaultSpan > 0) {
+            const std::int64_t count = runEnd - next;
+            const std::int64_t width = count * defaultSpan;
+            if (offset < start + width) {
+                return next + (offset - start) / defaultSpan;
+            }
+            start += width;
+        }
+        next = runEnd;
+        return -1;
+    };
+    for (auto it = mSizes.lower_bound(begin); it != mSizes.end() && it->first < end; ++it) {
+        if (const std::int64_t found = inDefaultRun(it->first); found >= 0) {
+            return static_cast<std::int32_t>(found);
+        }
+        const std::int64_t span = std::int64_t{it->second} + extraPerItem;
+        if (span > 0) {
+            if (offset < start + span) {
+                return it->first;
+            }
+            start += span;
+        }
+        next = std::int64_t{it->first} + 1;
+    }
+    if (const std::int64_t found = inDefaultRun(end); found >= 0) {
+        return static_cast<std::int32_t>(found);
+    }
+    return end - 1;
+}
+
+} // namespace holiday

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace holiday::detail {
+
+// The path made absolute against the working directory; nothing else is normalised.
+[[nodiscard]] std::string AbsolutePath(const std::string& path);
+// The operating system's text for errno value error, without trailing blanks, line breaks and
+// full stops.
+[[nodiscard]] std::string SystemErrorText(int error);
+// Removes trailing blanks, line breaks and full stops.
+[[nodiscard]] std::string TrimMessageEnd(std::string_view text);
+// "Datei %s kann nicht geöffnet werden. %s"
+[[nodiscard]] std::string OpenErrorMessage(const std::string& absolutePath,
+                                           const std::string& reason);
+// "Datei "%s" kann nicht erstellt werden. %s"
+[[nodiscard]] std::string CreateErrorMessage(const std::string& absolutePath,
+                                             const std::string& reason);
+// "Datei %s konnte nicht vollständig gelesen werden. %s"
+[[nodiscard]] std::string ReadErrorMessage(const std::string& absolutePath,
+                                           const std::string& reason);
+// "Datei "%s" konnte nicht vollständig geschrieben werden. %s"
+[[nodiscard]] std::string WriteErrorMessage(const std::string& absolutePath,
+                                            const std::string& reason);
+
+// The second part of the messages when another program holds a conflicting lock.
+inline constexpr const char* FileInUseText = "Die Datei wird von einem anderen Prozess verwendet";
+// The second part of the read message when the file ends before the size it had.
+inline constexpr const char* FileShrankText = "Die Datei endet vor ihrer ursprünglichen Größe";
+
+} // namespace holiday::detail

@@ -1,0 +1,276 @@
+#include "holiday/HolidayTable.h"
+
+#include "holiday/Exception.h"
+#include "holiday/HolidayTableObserver.h"
+
+#include <algorithm>
+
+namespace holiday {
+
+namespace {
+
+constexpr const char* IndexOutOfRange = "Gitterindex außerhalb des zulässigen Bereichs";
+constexpr const char* FixedColsTooMany =
+    "Die Anzahl fester Spalten muss kleiner als die Spaltenanzahl sein";
+constexpr const char* FixedRowsTooMany =
+    "Die Anzahl fester Zeilen muss kleiner als die Zeilenanzahl sein";
+constexpr const char* GridTooLarge = "Gitter zu groß für Operation";
+
+} // namespace
+
+HolidayTable::HolidayTable() = default;
+
+void HolidayTable::AddObserver(HolidayTableObserver* observer) {
+    if (observer != nullptr &&
+        std::find(mObservers.begin(), mObservers.end(), observer) == mObservers.end()) {
+        mObservers.push_back(observer);
+    }
+}
+
+void HolidayTable::RemoveObserver(HolidayTableObserver* observer) {
+    std::erase(mObservers, observer);
+}
+
+template <typename Call> void HolidayTable::Notify(Call&& call) {
+    // By index: an observer may remove itself while it is told.
+    for (std::size_t i = 0; i < mObservers.size(); ++i) {
+        call(*mObservers[i]);
+    }
+}
+
+std::string HolidayTable::GetCell(std::int32_t col, std::int32_t row) const {
+    return mCells.Get(col, row);
+}
+
+void HolidayTable::SetCell(std::int32_t col, std::int32_t row, std::string_view text) {
+    if (col < 0 || row < 0) {
+        throw EInvalidGridOperation(IndexOutOfRange);
+    }
+    mCells.Set(col, row, text);
+    if (!mObservers.empty()) {
+        const GridCoord cell{col, row};
+        Notify([&](HolidayTableObserver& o) { o.CellsChanged(cell, cell); });
+    }
+}
+
+void HolidayTable::SetColCount(std::int32_t n) {
+    if (n == mColCount) {
+        return;
+    }
+    if (n > MaxCount) {
+        throw EInvalidGridOperation(GridTooLarge);
+    }
+    n = std::max(n, 1);
+    if (n <= mFixedCols) {
+        SetFixedCols(n - 1);
+    }
+    const GridCoord oldExtent{mColCount, mRowCount};
+    mColCount = n;
+    ResizeSteps(oldExtent);
+}
+
+void HolidayTable::SetRowCount(std::int32_t n) {
+    if (n == mRowCount) {
+        return;
+    }
+    if (n > MaxCount && mRowHeightsChanged) {
+        throw EInvalidGridOperation(GridTooLarge);
+    }
+    n = std::max(n, 1);
+    if (n <= mFixedRows) {
+        SetFixedRows(n - 1);
+    }
+    const GridCoord oldExtent{mColCount, mRowCount};
+    mRowCount = n;
+    ResizeSteps(oldExtent);
+}
+
+void HolidayTable::ResizeSteps(GridCoord oldExtent) {
+    if (mColCount < oldExtent.Col) {
+        mColWidths.Truncate(mColCount);
+    }
+    if (mRowCount < oldExtent.Row) {
+        mRowHeights.Truncate(mRowCount);
+    }
+    const GridCoord oldCurrent = mCurrent;
+    const GridCoord oldAnchor = mAnchor;
+    const GridCoord oldTopLeft = mTopLeft;
+    mCurrent = {std::min(mCurrent.Col, mColCount - 1), std::min(mCurrent.Row, mRowCount - 1)};
+    mAnchor = mCurrent;
+    mTopLeft = ClampToScrolling(mTopLeft);
+    if (mObservers.empty()) {
+        return;
+    }
+    Notify([&](HolidayTableObserver& o) { o.ExtentChanged(oldExtent); });
+    if (mCurrent != oldCurrent) {
+        Notify([&](HolidayTableObserver& o) { o.CurrentCellMoved(oldCurrent, true); });
+    } else if (mAnchor != oldAnchor) {
+        Notify([](HolidayTableObserver& o) { o.AnchorChanged(); });
+    }
+    if (mTopLeft != oldTopLeft) {
+        Notify([](HolidayTableObserver& o) { o.TopLeftChanged(); });
+    }
+}
+
+void HolidayTable::SetFixedCols(std::int32_t n) {
+    if (n == mFixedCols) {
+        return;
+    }
+    if (n < 0) {
+        throw EInvalidGridOperation(IndexOutOfRange);
+    }
+    if (n >= mColCount) {
+        throw EInvalidGridOperation(FixedColsTooMany);
+    }
+    mFixedCols = n;
+    FixedCountsSteps();
+}
+
+void HolidayTable::SetFixedRows(std::int32_t n) {
+    if (n == mFixedRows) {
+        return;
+    }
+    if (n < 0) {
+        throw EInvalidGridOperation(IndexOutOfRange);
+    }
+    if (n >= mRowCount) {
+        throw EInvalidGridOperation(FixedRowsTooMany);
+    }
+    mFixedRows = n;
+    FixedCountsSteps();
+}
+
+void HolidayTable::FixedCountsSteps() {
+    const GridCoord oldCurrent = mCurrent;
+    const GridCoord oldAnchor = mAnchor;
+    const GridCoord firstCell{mFixedCols, mFixedRows};
+    mCurrent = firstCell;
+    mAnchor = firstCell;
+    mTopLeft = firstCell;
+    if (mObservers.empty()) {
+        return;
+    }
+    Notify([](HolidayTableObserver& o) { o.FixedCountsChanged(); });
+    if (mCurrent != oldCurrent) {
+        Notify([&](HolidayTableObserver& o) { o.CurrentCellMoved(oldCurrent, false); });
+    } else if (mAnchor != oldAnchor) {
+        Notify([](HolidayTableObserver& o) { o.AnchorChanged(); });
+    }
+    Notify([](HolidayTableObserver& o) { o.TopLeftChanged(); });
+}
+
+GridCoord HolidayTable::ClampToScrolling(GridCoord cell) const noexcept {
+    return {std::clamp(cell.Col, mFixedCols, mColCount - 1),
+            std::clamp(cell.Row, mFixedRows, mRowCount - 1)};
+}
+
+void HolidayTable::SetCurrentCell(GridCoord cell) {
+    cell = ClampToScrolling(cell);
+    const GridCoord oldCurrent = mCurrent;
+    const GridCoord oldAnchor = mAnchor;
+    mCurrent = cell;
+    mAnchor = cell;
+    if (mCurrent != oldCurrent) {
+        Notify([&](HolidayTableObserver& o) { o.CurrentCellMoved(oldCurrent, false); });
+    } else if (mAnchor != oldAnchor) {
+        Notify([](HolidayTableObserver& o) { o.AnchorChanged(); });
+    }
+}
+
+void HolidayTable::SetAnchor(GridCoord cell) {
+    cell = ClampToScrolling(cell);
+    if (cell != mAnchor) {
+        mAnchor = cell;
+        Notify([](HolidayTableObserver& o) { o.AnchorChanged(); });
+    }
+}
+
+void HolidayTable::SetTopLeft(GridCoord cell) {
+    mTopLeft = ClampToScrolling(cell);
+}
+
+void HolidayTable::NotifyWholeExtent() {
+    if (!mObservers.empty()) {
+        const GridCoord first{0, 0};
+        const GridCoord last{mColCount - 1, mRowCount - 1};
+        Notify([&](HolidayTableObserver& o) { o.CellsChanged(first, last); });
+    }
+}
+
+void HolidayTable::Clear() {
+    mCells.ClearRange(mColCount, mRowCount);
+    NotifyWholeExtent();
+}
+
+void HolidayTable::ClearCellStore() {
+    mCells.ClearAll();
+    NotifyWholeExtent();
+}
+
+void HolidayTable::ResetForOpen() {
+    ClearCellStore();
+    SetColCount(0);
+    SetRowCount(0);
+}
+
+void HolidayTable::AssignRow(std::int32_t target, std::int32_t source) {
+    if (target < 0 || source < 0) {
+        throw EInvalidGridOperation(IndexOutOfRange);
+    }
+    mCells.CopyRow(target, source, mColCount);
+    if (!mObservers.empty()) {
+        const GridCoord first{0, target};
+        const GridCoord last{mColCount - 1, target};
+        Notify([&](HolidayTableObserver& o) { o.CellsChanged(first, last); });
+    }
+}
+
+void HolidayTable::DeleteTableRow(std::int32_t row) {
+    if (row < 0) {
+        throw EInvalidGridOperation(IndexOutOfRange);
+    }
+    if (row <= mRowCount - 2) {
+        for (std::int32_t x = row; x <= mRowCount - 2; ++x) {
+            mCells.CopyRow(x, x + 1, mColCount);
+        }
+        if (!mObservers.empty()) {
+            const GridCoord first{0, row};
+            const GridCoord last{mColCount - 1, mRowCount - 2};
+            Notify([&](HolidayTableObserver& o) { o.CellsChanged(first, last); });
+        }
+    }
+    SetRowCount(mRowCount - 1);
+}
+
+void HolidayTable::AddRow() {
+    SetRowCount(mRowCount == INT32_MAX ? mRowCount : mRowCount + 1);
+}
+
+void HolidayTable::AddColumn() {
+    SetColCount(mColCount == INT32_MAX ? mColCount : mColCount + 1);
+}
+
+void HolidayTable::SetColWidth(std::int32_t col, std::int32_t width) {
+    if (col < 0 || col >= mColCount) {
+        throw EInvalidGridOperation(IndexOutOfRange);
+    }
+    if (mColWidths.Get(col) == std::max(width, 0)) {
+        return;
+    }
+    mColWidths.Set(col, width);
+    Notify([&](HolidayTableObserver& o) { o.ColWidthChanged(col); });
+}
+
+void HolidayTable::SetRowHeight(std::int32_t row, std::int32_t height) {
+    if (row < 0 || row >= mRowCount) {
+        throw EInvalidGridOperation(IndexOutOfRange);
+    }
+    if (mRowHeights.Get(row) == std::max(height, 0)) {
+        return;
+    }
+    mRowHeights.Set(row, height);
+    mRowHeightsChanged = true;
+    Notify([&](HolidayTableObserver& o) { o.RowHeightChanged(row); });
+}
+
+} // namespace holiday

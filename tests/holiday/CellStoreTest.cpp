@@ -1,0 +1,110 @@
+#include "holiday/CellStore.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <random>
+#include <utility>
+#include <vector>
+
+namespace holiday {
+namespace {
+
+using Model = std::map<std::pair<std::int32_t, std::int32_t>, std::string>; // (row, col)
+
+// Compares the columns cols and their right neighbours of rows 0 .. rows - 1.
+void ExpectSame(const CellStore& store, const Model& model, const std::vector<std::int32_t>& cols,
+                std::int32_t rows) {
+    std::vector<std::int32_t> checked = cols;
+    for (const std::int32_t c : cols) {
+        checked.push_back(c + 1);
+    }
+    for (std::int32_t r = 0; r < rows; ++r) {
+        for (const std::int32_t c : checked) {
+            const auto it = model.find({r, c});
+            ASSERT_EQ(store.Get(c, r), it == model.end() ? "" : it->second)
+                << "cell " << c << "," << r;
+        }
+        // The walk yields the same entries in column order.
+        std::int32_t col = 0;
+        std::string_view text;
+        auto expected = model.lower_bound({r, 0});
+        for (auto entries = store.Entries(r); entries.Next(col, text); ++expected) {
+            ASSERT_TRUE(expected != model.end() && expected->first.first == r);
+            ASSERT_EQ(col, expected->first.second);
+            ASSERT_EQ(text, expected->second);
+        }
+        ASSERT_TRUE(expected == model.end() || expected->first.first != r);
+    }
+    if (!model.empty()) {
+        ASSERT_LT(model.rbegin()->first.first, store.RowEnd());
+    }
+}
+
+// Random edits in every position of short rows (insert before, between, after, replace, remove
+// first/middle/last), with column gaps wide enough for multi-byte distances.
+TEST(CellStoreTest, RandomEditsMatchAPlainMap) {
+    std::mt19937 random(11);
+    const std::vector<std::int32_t> colsUsed = {0, 1, 2, 3, 127, 128, 129, 300, 16'384, 20'000};
+    constexpr std::int32_t rows = 5;
+    CellStore store;
+    Model model;
+    for (int step = 0; step < 4000; ++step) {
+        const std::int32_t col = colsUsed[random() % colsUsed.size()];
+        const auto row = static_cast<std::int32_t>(random() % rows);
+        const auto action = random() % 10;
+        if (action < 6) {
+            std::string text(random() % 3 == 0 ? 200 : random() % 6, 'a');
+            text += std::to_string(step);
+            store.Set(col, row, text);
+            model[{row, col}] = text;
+        } else if (action < 9) {
+            store.Set(col, row, "");
+            model.erase({row, col});
+        } else {
+            const auto source = static_cast<std::int32_t>(random() % rows);
+            const std::int32_t limit = colsUsed[random() % colsUsed.size()];
+            store.CopyRow(row, source, limit);
+            if (source != row) {
+                const Model before = model;
+                std::erase_if(model, [&](const auto& e) {
+                    return e.first.first == row && e.first.second < limit;
+                });
+                for (const auto& [position, text] : before) {
+                    if (position.first == source && position.second < limit) {
+                        model[{row, position.second}] = text;
+                    }
+                }
+            }
+        }
+        if (step % 50 == 0) {
+            ExpectSame(store, model, colsUsed, rows);
+        }
+    }
+    store.ClearRange(129, 3);
+    std::erase_if(model, [](const auto& e) { return e.first.first < 3 && e.first.second < 129; });
+    ExpectSame(store, model, colsUsed, rows);
+}
+
+TEST(CellStoreTest, AcceptsEveryNonNegativeIndex) {
+    CellStore store;
+    const std::pair<std::int32_t, std::int32_t> positions[] = {
+        {0, 0}, {1'048'575, 1'048'575}, {INT32_MAX, 0}, {0, INT32_MAX}, {7, 67'108'864}};
+    for (const auto& [col, row] : positions) {
+        store.Set(col, row, std::to_string(col));
+    }
+    for (const auto& [col, row] : positions) {
+        EXPECT_EQ(store.Get(col, row), std::to_string(col));
+    }
+    EXPECT_EQ(store.LastCol(0), INT32_MAX);
+    EXPECT_EQ(store.RowEnd(), std::int64_t{INT32_MAX} + 1);
+    EXPECT_EQ(store.Get(-1, 0), "");
+    EXPECT_THROW(store.Set(-1, 0, "x"), std::out_of_range);
+    // A store of a few texts stays small however far apart they are.
+    EXPECT_LT(store.MemoryUsage(), 200'000u);
+    store.ClearAll();
+    EXPECT_TRUE(store.Empty());
+    EXPECT_EQ(store.Get(0, INT32_MAX), "");
+}
+
+} // namespace
+} // namespace holiday

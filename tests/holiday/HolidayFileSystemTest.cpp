@@ -1,0 +1,424 @@
+#include "TableTestSupport.h"
+#include "holiday/Exception.h"
+#include "holiday/HolidayFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace holiday {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Restores the hooks whatever a test did to them.
+struct HookGuard {
+    ~HookGuard() {
+        detail::WriteHook = nullptr;
+        detail::SyncHook = nullptr;
+        detail::ReadHook = nullptr;
+    }
+};
+
+class HolidayFileSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/holiday-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        mDir = pattern;
+        mTable.SetCell(0, 0, "Titel");
+        mTable.SetCell(1, 1, "Ostern");
+    }
+    void TearDown() override { fs::remove_all(mDir); }
+
+    [[nodiscard]] std::string Path(const std::string& name) const { return mDir + "/" + name; }
+    [[nodiscard]] std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(mDir)) {
+            names.push_back(e.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    [[nodiscard]] std::string Saved() const {
+        std::ostringstream out;
+        SaveToStream(mTable, out);
+        return out.str();
+    }
+
+    std::string mDir;
+    HolidayTable mTable;
+    HookGuard mHooks;
+};
+
+// Runs body in a child process; returns its exit status (or 100 + signal).
+int InChild(const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        int status = 99;
+        try {
+            status = body();
+        } catch (...) {
+        }
+        ::_exit(status);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+// Another process holding a lock of the given type on path for the life of this object.
+class ForeignLock {
+public:
+    ForeignLock(const std::string& path, short type) {
+        int ready[2];
+        int release[2];
+        EXPECT_EQ(::pipe(ready), 0);
+        EXPECT_EQ(::pipe(release), 0);
+        mPid = ::fork();
+        if (mPid == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            const int fd = ::open(path.c_str(), type == F_WRLCK ? O_RDWR : O_RDONLY);
+            struct flock lock {};
+            lock.l_type = type;
+            lock.l_whence = SEEK_SET;
+            const char result = fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? 'y' : 'n';
+            (void)!::write(ready[1], &result, 1);
+            char byte = 0;
+            (void)!::read(release[0], &byte, 1);
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        mRelease = release[1];
+        char result = 0;
+        EXPECT_EQ(::read(ready[0], &result, 1), 1);
+        EXPECT_EQ(result, 'y');
+        ::close(ready[0]);
+    }
+    ~ForeignLock() {
+        ::close(mRelease);
+        ::waitpid(mPid, nullptr, 0);
+    }
+    ForeignLock(const ForeignLock&) = delete;
+    ForeignLock& operator=(const ForeignLock&) = delete;
+
+private:
+    pid_t mPid = -1;
+    int mRelease = -1;
+};
+
+TEST_F(HolidayFileSystemTest, SavedFileReadsBack) {
+    SaveToFile(mTable, Path("a.hol"));
+    EXPECT_EQ(ReadBytes(Path("a.hol")), Saved());
+    HolidayTable back;
+    OpenHolidayFile(back, Path("a.hol"));
+    EXPECT_EQ(back.ColCount(), 6);
+    EXPECT_EQ(back.RowCount(), 5);
+    EXPECT_EQ(back.GetCell(1, 1), "Ostern");
+    EXPECT_EQ(back.FixedRows(), 0);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"a.hol"});
+}
+
+TEST_F(HolidayFileSystemTest, ErrorMessagesNameTheAbsolutePathAndTheReason) {
+    WriteBytes(Path("plain"), "x");
+    ASSERT_EQ(::mkdir(Path("folder").c_str(), 0755), 0);
+    const std::string cwd = fs::current_path().string();
+    fs::current_path(mDir);
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"open missing, relative", [&] { HolidayFileReader reader("missing.hol"); },
+         "Datei " + mDir + "/missing.hol kann nicht geöffnet werden. No such file or directory"},
+        {"open folder", [&] { LoadFromFile(mTable, Path("folder")); },
+         "Datei " + mDir + "/folder kann nicht geöffnet werden. Is a directory"},
+        {"create under a file", [&] { SaveToFile(mTable, "plain/x.hol"); },
+         "Datei \"" + mDir + "/plain/x.hol\" kann nicht erstellt werden. Not a directory"},
+        {"create in a missing folder", [&] { SaveToFile(mTable, Path("none/x.hol")); },
+         "Datei \"" + mDir + "/none/x.hol\" kann nicht erstellt werden. No such file or directory"},
+        {"create over a folder", [&] { SaveToFile(mTable, Path("folder")); },
+         "Datei \"" + mDir + "/folder\" kann nicht erstellt werden. Is a directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            c.act();
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.what(), c.message);
+        }
+    }
+    fs::current_path(cwd);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"folder", "plain"}));
+}
+
+TEST_F(HolidayFileSystemTest, OpenThatFailsLeavesTheTableAsItWas) {
+    mTable.SetFixedCols(1);
+    const auto before = test::Snapshot(mTable);
+    EXPECT_THROW(OpenHolidayFile(mTable, Path("missing.hol")), EFOpenError);
+    EXPECT_EQ(test::Snapshot(mTable), before);
+}
+
+TEST_F(HolidayFileSystemTest, LocksOfOtherProcessesAreRespected) {
+    const std::string path = Path("locked.hol");
+    WriteBytes(path, "old\x01");
+    {
+        ForeignLock lock(path, F_WRLCK);
+        try {
+            OpenHolidayFile(mTable, path);
+            ADD_FAILURE() << "read a file another process writes";
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.what(), "Datei " + path +
+                                    " kann nicht geöffnet werden. Die Datei wird von einem "
+                                    "anderen Prozess verwendet");
+        }
+        EXPECT_EQ(mTable.GetCell(1, 1), "Ostern");
+        try {
+            SaveToFile(mTable, path);
+            ADD_FAILURE() << "wrote a file another process writes";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(e.what(), "Datei \"" + path +
+                                    "\" kann nicht erstellt werden. Die Datei wird von einem "
+                                    "anderen Prozess verwendet");
+        }
+    }
+    {
+        ForeignLock lock(path, F_RDLCK);
+        EXPECT_THROW(SaveToFile(mTable, path), EFCreateError);
+        HolidayTable t;
+        EXPECT_NO_THROW(OpenHolidayFile(t, path));
+        EXPECT_EQ(t.GetCell(0, 0), "old");
+    }
+    EXPECT_EQ(ReadBytes(path), "old\x01");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"locked.hol"});
+
+    // While this process reads, another one cannot take a write lock, and saving waits too.
+    HolidayFileReader reader(path);
+    EXPECT_EQ(InChild([&] {
+                  const int fd = ::open(path.c_str(), O_RDWR);
+                  struct flock lock {};
+                  lock.l_type = F_WRLCK;
+                  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? 1 : 0;
+              }),
+              0);
+    EXPECT_THROW(SaveToFile(mTable, path), EFCreateError);
+}
+
+std::size_t gWritten = 0;
+std::size_t gFailAfter = 0;
+int gError = 0;
+
+std::ptrdiff_t FailingWrite(int fd, const void* data, std::size_t size) {
+    if (gWritten + size > gFailAfter) {
+        errno = gError;
+        return -1;
+    }
+    gWritten += size;
+    return ::write(fd, data, size);
+}
+
+std::ptrdiff_t ShortWrite(int fd, const void* data, std::size_t size) {
+    return ::write(fd, data, std::min<std::size_t>(size, 7));
+}
+
+int FailingSync(int) {
+    errno = EIO;
+    return -1;
+}
+
+TEST_F(HolidayFileSystemTest, FailedSaveLeavesTheOldFileAndNoTemporaryFile) {
+    struct Case {
+        const char* name;
+        detail::WriteFunction write;
+        detail::SyncFunction sync;
+        std::size_t failAfter;
+        int error;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"disk full part way", FailingWrite, nullptr, 1 << 18, ENOSPC, "No space left on device"},
+        {"first write fails", FailingWrite, nullptr, 0, EIO, "Input/output error"},
+        {"sync fails", nullptr, FailingSync, 0, 0, "Input/output error"},
+    };
+    // Big enough for several chunks.
+    mTable.SetColCount(50);
+    mTable.SetRowCount(20'000);
+    mTable.SetCell(49, 19'999, "last");
+    for (const bool existed : {true, false}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (existed ? ", old file" : ", new file"));
+            const std::string path = Path("target.hol");
+            if (existed) {
+                WriteBytes(path, "old bytes\x01\x00\xFF"s);
+            }
+            gWritten = 0;
+            gFailAfter = c.failAfter;
+            gError = c.error;
+            detail::WriteHook = c.write;
+            detail::SyncHook = c.sync;
+            try {
+                SaveToFile(mTable, path);
+                ADD_FAILURE() << "no error";
+            } catch (const EFCreateError& e) {
+                EXPECT_EQ(e.what(), "Datei \"" + path +
+                                        "\" konnte nicht vollständig geschrieben werden. " +
+                                        c.reason);
+            }
+            detail::WriteHook = nullptr;
+            detail::SyncHook = nullptr;
+            if (existed) {
+                EXPECT_EQ(ReadBytes(path), "old bytes\x01\x00\xFF"s);
+                EXPECT_EQ(Entries(), std::vector<std::string>{"target.hol"});
+                fs::remove(path);
+            } else {
+                EXPECT_TRUE(Entries().empty());
+            }
+        }
+    }
+    detail::WriteHook = ShortWrite;
+    SaveToFile(mTable, Path("short.hol"));
+    detail::WriteHook = nullptr;
+    EXPECT_EQ(ReadBytes(Path("short.hol")), Saved());
+}
+
+TEST_F(HolidayFileSystemTest, SaveKeepsPermissionsAndWritesThroughLinks) {
+    const std::string real = Path("real.hol");
+    WriteBytes(real, "old\x01");
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    ASSERT_EQ(::symlink("real.hol", Path("link.hol").c_str()), 0);
+    ASSERT_EQ(::symlink(Path("link.hol").c_str(), Path("chain.hol").c_str()), 0);
+    ASSERT_EQ(::symlink("fresh.hol", Path("dangling.hol").c_str()), 0);
+
+    SaveToFile(mTable, Path("chain.hol"));
+    EXPECT_TRUE(fs::is_symlink(Path("chain.hol")));
+    EXPECT_TRUE(fs::is_symlink(Path("link.hol")));
+    EXPECT_EQ(ReadBytes(real), Saved());
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    SaveToFile(mTable, Path("dangling.hol"));
+    EXPECT_TRUE(fs::is_symlink(Path("dangling.hol")));
+    EXPECT_EQ(ReadBytes(Path("fresh.hol")), Saved());
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ASSERT_EQ(::stat(Path("fresh.hol").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0666u & ~mask);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"chain.hol", "dangling.hol", "fresh.hol",
+                                                   "link.hol", "real.hol"}));
+}
+
+TEST_F(HolidayFileSystemTest, ReadOnlyTargetIsNotReplacedEvenInAWritableFolder) {
+    const std::string path = Path("readonly.hol");
+    WriteBytes(path, "old\x01");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(mDir.c_str(), 0777), 0);
+    const std::string expected =
+        "Datei \"" + path + "\" kann nicht erstellt werden. Permission denied";
+    // As root every file is writable: the save runs as an ordinary user.
+    const int status = InChild([&] {
+        if (::geteuid() == 0 && ::setuid(65534) != 0) {
+            return 3;
+        }
+        try {
+            SaveToFile(mTable, path);
+        } catch (const EFCreateError& e) {
+            return e.what() == expected ? 0 : 2;
+        }
+        return 1;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadBytes(path), "old\x01");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"readonly.hol"});
+}
+
+int gReads = 0;
+int gReadMode = 0; // 0: fail with EIO, 1: end early, 2: the file grows
+std::string gGrowPath;
+
+std::ptrdiff_t TroubledRead(int fd, void* data, std::size_t size, std::int64_t offset) {
+    if (gReads++ == 0) {
+        if (gReadMode == 2) {
+            std::ofstream(gGrowPath, std::ios::binary | std::ios::app) << "late\x01";
+        }
+        return ::pread(fd, data, size, offset);
+    }
+    if (gReadMode == 0) {
+        errno = EIO;
+        return -1;
+    }
+    if (gReadMode == 1) {
+        return 0;
+    }
+    return ::pread(fd, data, size, offset);
+}
+
+TEST_F(HolidayFileSystemTest, ReadTroubleStopsWithAMessageAndKeepsWhatWasRead) {
+    const std::string path = Path("big.hol");
+    std::string bytes;
+    for (int r = 0; r < 1000; ++r) {
+        bytes += "row" + std::to_string(r) + "\0x\x01"s;
+    }
+    WriteBytes(path, bytes);
+    struct Case {
+        int mode;
+        const char* reason;
+    };
+    for (const Case c : {Case{0, "Input/output error"},
+                         Case{1, "Die Datei endet vor ihrer ursprünglichen Größe"}}) {
+        SCOPED_TRACE(c.reason);
+        gReads = 0;
+        gReadMode = c.mode;
+        detail::ReadHook = TroubledRead;
+        HolidayTable t;
+        try {
+            OpenHolidayFile(t, path);
+            ADD_FAILURE() << "no error";
+        } catch (const EFOpenError& e) {
+            EXPECT_EQ(e.what(),
+                      "Datei " + path + " konnte nicht vollständig gelesen werden. " + c.reason);
+        }
+        detail::ReadHook = nullptr;
+        EXPECT_EQ(t.GetCell(0, 1), "row1");
+        const std::int32_t rowsRead = t.RowCount();
+        EXPECT_GT(rowsRead, 2);
+        EXPECT_LT(rowsRead, 1000);
+        EXPECT_EQ(t.GetCell(0, rowsRead - 2), "row" + std::to_string(rowsRead - 2));
+    }
+
+    // Bytes added while reading are not read.
+    gReads = 0;
+    gReadMode = 2;
+    gGrowPath = path;
+    detail::ReadHook = TroubledRead;
+    HolidayTable t;
+    OpenHolidayFile(t, path);
+    detail::ReadHook = nullptr;
+    EXPECT_EQ(t.RowCount(), 1000);
+    EXPECT_EQ(t.GetCell(0, 999), "row999");
+}
+
+} // namespace
+} // namespace holiday
