@@ -1,0 +1,22 @@
+#include "app/ApplicationTitle.h"
+
+#include <QCoreApplication>
+
+QString TitleFromProgramPath(QStringView path) {
+    QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
+    if (const qsizetype dot = name.indexOf(u'.'); dot >= 0) {
+        name = name.left(dot);
+    }
+    if (name.isEmpty()) {
+        return {};
+    }
+    // The first character may be a surrogate pair; it stays as it is.
+    const qsizetype firstLength =
+        (name.size() > 1 && name.at(0).isHighSurrogate() && name.at(1).isLowSurrogate()) ? 2 : 1;
+    return name.left(firstLength).toString() + name.mid(firstLength).toString().toLower();
+}
+
+const QString& Title() {
+    static const QString title = TitleFromProgramPath(QCoreApplication::applicationFilePath());
+    return title;
+}

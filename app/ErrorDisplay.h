@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <functional>
+
+class QObject;
+class QWidget;
+
+// The one place where failures reach the user. Every event handler of the window, the show
+// handler and each turn of the event loop hand an escaping error to HandleException; the
+// program then goes on with the next event.
+
+// Shows a modal critical message box with one OK button, owned by owner (may be null). Tests
+// replace it so that no box waits for a person; the default one gives the keyboard focus back
+// to the control that had it once the box is closed.
+using ErrorMessageBox =
+    std::function<void(QWidget* owner, const QString& title, const QString& text)>;
+[[nodiscard]] ErrorMessageBox& ErrorMessageBoxSeam();
+
+// The message of an error as the user sees it: the innermost non-empty message of the chain of
+// inner errors (holiday::Exception::InnerException), else the error's own message; a full stop
+// is added when the last character's code lies above that of ".". Errors that are not of our
+// kinds give their what() text; errors that are no std::exception give "Unbekannter Fehler".
+[[nodiscard]] QString DisplayMessage(const std::exception_ptr& error);
+
+// msg with the full stop added when it is not empty and its last code point is above U+002E.
+[[nodiscard]] QString WithFullStop(const QString& msg);
+
+// The top-level handler: cancels any mouse capture, ignores holiday::EAbort and shows every
+// other error with ShowException. sender (the object in whose event the error arose) is not
+// read. Never throws.
+void HandleException(QObject* sender, const std::exception_ptr& error) noexcept;
+
+// Shows DisplayMessage(error) in the message box, captioned Title(), owned by the active window.
+void ShowException(const std::exception_ptr& error);
+
+// Runs handler; an error escaping it goes to HandleException(sender, ...).
+void RunGuarded(QObject* sender, const std::function<void()>& handler) noexcept;
+
+// A callable for a signal connection that runs handler under RunGuarded.
+template <typename Handler> [[nodiscard]] auto Guarded(QObject* sender, Handler handler) {
+    return [sender, handler = std::move(handler)]() { RunGuarded(sender, handler); };
+}

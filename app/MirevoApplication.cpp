@@ -1,0 +1,18 @@
+#include "app/MirevoApplication.h"
+
+#include "app/ErrorDisplay.h"
+
+MirevoApplication::MirevoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool MirevoApplication::notify(QObject* receiver, QEvent* event) {
+    return DeliverGuarded(receiver, [&] { return QApplication::notify(receiver, event); });
+}
+
+bool DeliverGuarded(QObject* receiver, const std::function<bool()>& deliver) noexcept {
+    try {
+        return deliver();
+    } catch (...) {
+        HandleException(receiver, std::current_exception());
+        return false;
+    }
+}

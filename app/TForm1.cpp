@@ -1,0 +1,358 @@
+#include "app/TForm1.h"
+
+#include "app/ApplicationFonts.h"
+#include "app/ErrorDisplay.h"
+#include "app/FileCommands.h"
+#include "app/HolidayGrid.h"
+#include "app/ReportMemo.h"
+#include "rules/Easter.h"
+#include "rules/TestReport.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <array>
+#include <vector>
+
+// The icon lives in the program's resources, which a static library only brings along when
+// asked for.
+static void InitMirevoResources() {
+    Q_INIT_RESOURCE(MirevoResources);
+}
+
+namespace {
+
+using Handler = void (TForm1::*)(QObject*);
+
+// Positions are relative to the panel's top-left corner, in pixels at 96 pixels per inch.
+constexpr int ButtonHeight = 25;
+constexpr int CheckBoxHeight = 17;
+
+struct ButtonRow {
+    QPushButton* TForm1::*Control;
+    const char* Name;
+    const char* Caption;
+    int Left;
+    int Top;
+    int Width;
+    int TabOrder;
+    Handler OnClick;
+};
+
+// clang-format off
+const std::array<ButtonRow, 8> Buttons{{
+    //  control           name       caption                 left  top  width  tab  on click
+    {&TForm1::Button8, "Button8", "open hol file",        22,  31,  83,  11, &TForm1::Button8Click},
+    {&TForm1::Button1, "Button1", "save hol file",        22,  62,  83,   0, &TForm1::Button1Click},
+    {&TForm1::Button2, "Button2", "add row",             168,  31,  57,   1, &TForm1::Button2Click},
+    {&TForm1::Button5, "Button5", "add col",             168,  62,  57,   8, &TForm1::Button5Click},
+    {&TForm1::Button4, "Button4", "delete current row",  231,  31, 130,   5, &TForm1::Button4Click},
+    {&TForm1::Button6, "Button6", "delete last col",     231,  62, 130,   9, &TForm1::Button6Click},
+    {&TForm1::Button7, "Button7", "autosize col width",  367,  62, 122,  10, &TForm1::ConfExit},
+    {&TForm1::Button3, "Button3", "test",                735,  14,  45,   2, &TForm1::Button3Click},
+}};
+// clang-format on
+
+struct CheckBoxRow {
+    QCheckBox* TForm1::*Control;
+    const char* Name;
+    const char* Caption;
+    int Left;
+    int Top;
+    int Width;
+    int TabOrder;
+    Handler OnClick; // null: the box runs no command
+};
+
+// clang-format off
+const std::array<CheckBoxRow, 3> CheckBoxes{{
+    //  control               name          caption                                 left top width tab on click
+    {&TForm1::CheckBox1,  "CheckBox1",  "Fixed 1st column",                       24,  8,  97,  4, &TForm1::CheckBox1Click},
+    {&TForm1::returndown, "returndown", "On Return keypress: down",              128,  8, 161,  6, nullptr},
+    {&TForm1::CheckBox2,  "CheckBox2",  "edit Configurations/states/provinces",  295,  8, 242,  7, &TForm1::CheckBox2Click},
+}};
+// clang-format on
+
+// The report box.
+struct MemoRow {
+    int Left;
+    int Top;
+    int Width;
+    int Height;
+    int TabOrder;
+};
+constexpr MemoRow Memo{504, 41, 282, 137, 3};
+
+enum class LabelFont { Window, Bold, Large };
+
+struct LabelRow {
+    QLabel* TForm1::*Control;
+    const char* Name;
+    const char* Text;
+    int Left;
+    int Top;
+    LabelFont Font;
+};
+
+// The legend: a heading row, three example rules, the letters A, B, C and the key to the marks
+// of the configuration columns. Labels take the size of their text.
+// clang-format off
+const std::array<LabelRow, 21> Labels{{
+    //  control           name       text                                   left  top  font
+    {&TForm1::Label9,  "Label9",  "Feast day / holiday title",             24, 103, LabelFont::Bold},
+    {&TForm1::Label10, "Label10", "Start Date",                           208, 103, LabelFont::Bold},
+    {&TForm1::Label11, "Label11", "Direction &",                          284, 103, LabelFont::Bold},
+    {&TForm1::Label13, "Label13", "DayOfWeek",                            284, 113, LabelFont::Bold},
+    {&TForm1::Label12, "Label12", "Offset",                               362, 103, LabelFont::Bold},
+    {&TForm1::Label15, "Label15", "Easter Monday",                         25, 127, LabelFont::Window},
+    {&TForm1::Label16, "Label16", "Easter",                               233, 127, LabelFont::Window},
+    {&TForm1::Label17, "Label17", "0",                                    312, 127, LabelFont::Window},
+    {&TForm1::Label18, "Label18", "+1",                                   364, 127, LabelFont::Window},
+    {&TForm1::Label5,  "Label5",  "Last Wednesday in November",            25, 146, LabelFont::Window},
+    {&TForm1::Label6,  "Label6",  "30.11",                                233, 146, LabelFont::Window},
+    {&TForm1::Label7,  "Label7",  "-We",                                  308, 146, LabelFont::Window},
+    {&TForm1::Label8,  "Label8",  "0",                                    368, 146, LabelFont::Window},
+    {&TForm1::Label4,  "Label4",  "Third Sunday in March",                 25, 165, LabelFont::Window},
+    {&TForm1::Label1,  "Label1",  "01.03",                                233, 165, LabelFont::Window},
+    {&TForm1::Label2,  "Label2",  "+Su",                                  308, 165, LabelFont::Window},
+    {&TForm1::Label3,  "Label3",  "+14",                                  364, 165, LabelFont::Window},
+    {&TForm1::Label14, "Label14", "A",                                    243, 184, LabelFont::Large},
+    {&TForm1::Label20, "Label20", "B",                                    310, 184, LabelFont::Large},
+    {&TForm1::Label21, "Label21", "C",                                    362, 184, LabelFont::Large},
+    {&TForm1::Label19, "Label19", "1: only show title    *: set saturday's color    #:set sunday's color",
+                                                                          424, 184, LabelFont::Window},
+}};
+// clang-format on
+
+// The grid's columns at start.
+constexpr std::array<std::int32_t, 6> InitialColWidths{204, 85, 53, 47, 15, 64};
+
+QFont FontOf(LabelFont font) {
+    switch (font) {
+    case LabelFont::Bold:
+        return WindowFontBold();
+    case LabelFont::Large:
+        return LargeLetterFont();
+    case LabelFont::Window:
+        break;
+    }
+    return WindowFont();
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent), mLocaleSettings(rules::ReadUserLocaleDateSettings()) {
+    InitMirevoResources();
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Mirevo Holiday Generator - © 2026 Mirevo holiday tools team"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/mirevo-holidays.svg")));
+    setFont(WindowFont());
+    QPalette buttonFace = palette();
+    buttonFace.setColor(QPalette::Window, buttonFace.color(QPalette::Button));
+    setPalette(buttonFace);
+    setAutoFillBackground(true);
+
+    BuildPanel();
+    BuildGrid();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Panel1);
+    layout->addWidget(sg, 1);
+
+    SetTabOrder();
+    resize(DesignWidth, DesignHeight);
+    sg->setFocus(Qt::OtherFocusReason);
+}
+
+TForm1::~TForm1() {
+    // The grid observes the table, which is a member and would go before the children.
+    delete sg;
+    sg = nullptr;
+}
+
+void TForm1::BuildPanel() {
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setLineWidth(1);
+    Panel1->setFixedHeight(PanelHeight);
+
+    for (const ButtonRow& row : Buttons) {
+        auto* button = new QPushButton(QString::fromUtf8(row.Caption), Panel1);
+        button->setObjectName(QString::fromUtf8(row.Name));
+        button->setGeometry(row.Left, row.Top, row.Width, ButtonHeight);
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        this->*row.Control = button;
+        const Handler onClick = row.OnClick;
+        connect(button, &QPushButton::clicked, this,
+                Guarded(button, [this, onClick, button] { (this->*onClick)(button); }));
+    }
+
+    for (const CheckBoxRow& row : CheckBoxes) {
+        auto* box = new QCheckBox(QString::fromUtf8(row.Caption), Panel1);
+        box->setObjectName(QString::fromUtf8(row.Name));
+        box->setGeometry(row.Left, row.Top, row.Width, CheckBoxHeight);
+        box->setTristate(false);
+        this->*row.Control = box;
+        if (const Handler onClick = row.OnClick) {
+            // clicked comes after the box took its new state.
+            connect(box, &QCheckBox::clicked, this,
+                    Guarded(box, [this, onClick, box] { (this->*onClick)(box); }));
+        }
+    }
+
+    Memo1 = new ReportMemo(Panel1);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setGeometry(Memo.Left, Memo.Top, Memo.Width, Memo.Height);
+    Memo1->AppendLine(QString()); // one empty line
+
+    for (const LabelRow& row : Labels) {
+        auto* label = new QLabel(Panel1);
+        label->setObjectName(QString::fromUtf8(row.Name));
+        label->setTextFormat(Qt::PlainText); // "&" is a character, not a mnemonic
+        label->setText(QString::fromUtf8(row.Text));
+        label->setFont(FontOf(row.Font));
+        label->setFocusPolicy(Qt::NoFocus);
+        label->move(row.Left, row.Top);
+        label->adjustSize();
+        this->*row.Control = label;
+    }
+}
+
+void TForm1::BuildGrid() {
+    sg = new HolidayGrid(mTable, this);
+    sg->setObjectName(QStringLiteral("sg"));
+    sg->SetCellFont(WindowFont());
+    sg->SetFixedFont(FixedCellFont());
+    for (std::size_t col = 0; col < InitialColWidths.size(); ++col) {
+        mTable.SetColWidth(static_cast<std::int32_t>(col), InitialColWidths[col]);
+    }
+    sg->OnKeyDown = [this](int& key, Qt::KeyboardModifiers modifiers) {
+        RunGuarded(sg, [&] { sgKeyDown(sg, key, modifiers); });
+    };
+}
+
+void TForm1::SetTabOrder() {
+    // The grid first, then the panel's controls in their tab order.
+    std::vector<std::pair<int, QWidget*>> panel;
+    for (const ButtonRow& row : Buttons) {
+        panel.emplace_back(row.TabOrder, this->*row.Control);
+    }
+    for (const CheckBoxRow& row : CheckBoxes) {
+        panel.emplace_back(row.TabOrder, this->*row.Control);
+    }
+    panel.emplace_back(Memo.TabOrder, Memo1);
+    std::sort(panel.begin(), panel.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    QWidget* previous = sg;
+    for (const auto& [order, widget] : panel) {
+        setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    if (!mShown) {
+        mShown = true;
+        RunGuarded(this, [this] { FormShow(this); });
+    }
+    QWidget::showEvent(event);
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LocaleChange) {
+        mLocaleSettings = rules::ReadUserLocaleDateSettings();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TForm1::FormShow(QObject* /*sender*/) {
+    FormShowCommand(OpenDialog1,
+                    QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
+}
+
+void TForm1::Button8Click(QObject* /*sender*/) {
+    OpenCommand(mTable, OpenDialog1, SaveDialog1, [this] { ConfExit(nullptr); });
+}
+
+void TForm1::Button1Click(QObject* /*sender*/) {
+    SaveCommand(mTable, SaveDialog1);
+}
+
+void TForm1::Button2Click(QObject* /*sender*/) {
+    mTable.AddRow();
+}
+
+void TForm1::Button4Click(QObject* /*sender*/) {
+    mTable.DeleteTableRow(mTable.CurrentCell().Row);
+}
+
+void TForm1::Button5Click(QObject* /*sender*/) {
+    mTable.AddColumn();
+}
+
+void TForm1::Button6Click(QObject* /*sender*/) {
+    if (mTable.ColCount() > RuleColumnCount) {
+        mTable.SetColCount(mTable.ColCount() - 1);
+    }
+}
+
+void TForm1::ConfExit(QObject* /*sender*/) {
+    // Measured in the ordinary cell font also while row 0 is fixed and drawn in Arial.
+    const QFontMetrics metrics(sg->CellFont());
+    for (std::int32_t col = RuleColumnCount; col < mTable.ColCount(); ++col) {
+        const QString header = QString::fromStdString(mTable.GetCell(col, 0));
+        mTable.SetColWidth(col, metrics.horizontalAdvance(header) + AutosizePadding);
+    }
+}
+
+void TForm1::CheckBox1Click(QObject* /*sender*/) {
+    mTable.SetFixedCols(CheckBox1->isChecked() ? 1 : 0);
+}
+
+void TForm1::CheckBox2Click(QObject* /*sender*/) {
+    mTable.SetFixedRows(CheckBox2->isChecked() ? 0 : 1);
+}
+
+void TForm1::Button3Click(QObject* /*sender*/) {
+    Memo1->Clear();
+    // Each line goes into the box at once; the box lays the text out when the report ends.
+    const ReportMemo::AppendScope appending(*Memo1);
+    rules::BuildTestReport(mTable, mLocaleSettings, [this](const std::string& line) {
+        Memo1->AppendLine(QString::fromStdString(line));
+    });
+}
+
+void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers /*shift*/) {
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+        return;
+    }
+    const holiday::GridCoord current = mTable.CurrentCell();
+    if (returndown->isChecked()) {
+        if (current.Row < mTable.RowCount() - 1) {
+            mTable.SetCurrentCell({current.Col, current.Row + 1});
+            sg->ScrollToCurrentCell();
+        }
+    } else if (current.Col < mTable.ColCount() - 1) {
+        mTable.SetCurrentCell({current.Col + 1, current.Row});
+        sg->ScrollToCurrentCell();
+    }
+}
+
+void TForm1::Ostern(std::uint16_t& oday, std::uint16_t& omon, std::int32_t year) const {
+    const rules::EasterDate easter = rules::Ostern(year);
+    oday = easter.Day;
+    omon = easter.Month;
+}

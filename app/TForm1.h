@@ -1,0 +1,136 @@
+#pragma once
+
+#include "app/HolidayFileDialog.h"
+#include "holiday/HolidayTable.h"
+#include "rules/LocaleDateSettings.h"
+
+#include <QWidget>
+#include <cstdint>
+
+class HolidayGrid;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class ReportMemo;
+
+// The program's one window `Form1`: the panel `Panel1` with the command buttons, the option
+// check boxes, the report box `Memo1` and the legend, and below it the grid `sg` over the one
+// HolidayTable the window owns for its whole life.
+//
+// Every command is a public handler that takes the sender of its event and ignores it, so
+// tests run the commands without a screen. Handlers throw the table's and the report's errors;
+// the connections made by the window hand them to the error display.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // The client size the window is laid out for; it opens maximised.
+    static constexpr int DesignWidth = 1061;
+    static constexpr int DesignHeight = 662;
+    static constexpr int PanelHeight = 209;
+    // Columns 0 .. 4 hold the rules; "delete last col" keeps them and "autosize col width"
+    // starts after them.
+    static constexpr std::int32_t RuleColumnCount = 5;
+    // Pixels added to each measured header width by "autosize col width".
+    static constexpr int AutosizePadding = 10;
+
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    [[nodiscard]] holiday::HolidayTable& Table() noexcept { return mTable; }
+    [[nodiscard]] const rules::LocaleDateSettings& LocaleSettings() const noexcept {
+        return mLocaleSettings;
+    }
+    // Replaces the date settings read from the user's locale (until the locale changes).
+    void SetLocaleSettings(const rules::LocaleDateSettings& settings) {
+        mLocaleSettings = settings;
+    }
+
+    // --- Handlers ---
+    // The window became visible for the first time: points the open dialog at the program's
+    // folder.
+    void FormShow(QObject* sender);
+    void Button8Click(QObject* sender); // open hol file
+    void Button1Click(QObject* sender); // save hol file
+    void Button2Click(QObject* sender); // add row: RowCount + 1
+    void Button4Click(QObject* sender); // delete current row: DeleteTableRow(CurrentCell.Row)
+    void Button5Click(QObject* sender); // add col: ColCount + 1
+    void Button6Click(QObject* sender); // delete last col: ColCount - 1 while above 5
+    // autosize col width: each column from 5 on becomes as wide as its header text (row 0)
+    // in the ordinary cell font, plus 10 pixels. Also run after a file was opened.
+    void ConfExit(QObject* sender);
+    // Fixed 1st column: FixedCols 1 when checked, else 0. Throws EInvalidGridOperation when
+    // the table has a single column; the box keeps its new tick.
+    void CheckBox1Click(QObject* sender);
+    // edit Configurations/states/provinces: FixedRows 0 when checked, else 1. Throws
+    // EInvalidGridOperation when the table has a single row; the box keeps its new tick.
+    void CheckBox2Click(QObject* sender);
+    // test: empties Memo1 and appends the report line by line. Throws EConvertError at the
+    // first faulty rule, after every line before it was appended.
+    void Button3Click(QObject* sender);
+    // Runs before the grid's own handling of every key that reaches the grid or its cell
+    // editor. On Enter it moves CurrentCell one row down (returndown ticked) or one column to
+    // the right, never beyond the last row or column. key is left unchanged.
+    void sgKeyDown(QObject* sender, int& key, Qt::KeyboardModifiers shift);
+
+    // Easter Sunday of year.
+    void Ostern(std::uint16_t& oday, std::uint16_t& omon, std::int32_t year) const;
+
+    // --- Controls (designer names) ---
+    // The open and save dialogs remember their folder and file name for the life of the
+    // window.
+    HolidayFileDialog OpenDialog1{HolidayFileDialog::Mode::Open, this};
+    HolidayFileDialog SaveDialog1{HolidayFileDialog::Mode::Save, this};
+    QFrame* Panel1 = nullptr;
+    HolidayGrid* sg = nullptr;
+    ReportMemo* Memo1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* Button7 = nullptr;
+    QPushButton* Button8 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QCheckBox* returndown = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label13 = nullptr;
+    QLabel* Label14 = nullptr;
+    QLabel* Label15 = nullptr;
+    QLabel* Label16 = nullptr;
+    QLabel* Label17 = nullptr;
+    QLabel* Label18 = nullptr;
+    QLabel* Label19 = nullptr;
+    QLabel* Label20 = nullptr;
+    QLabel* Label21 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildPanel();
+    void BuildGrid();
+    void SetTabOrder();
+
+    // Declared before the controls: the grid observes it and must go first.
+    holiday::HolidayTable mTable;
+    rules::LocaleDateSettings mLocaleSettings;
+    bool mShown = false;
+};
