@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Starts the editor in Xvfb (no window manager) and drives it only as a person would, with
+# xdotool: types the legend's three rules, adds a row, deletes a row, saves through the real
+# save dialog by typing a path, and compares the saved file byte for byte. Leaves a screenshot
+# of the window in the given folder.
+set -euo pipefail
+editor="$1"
+shots="$2"
+
+for tool in Xvfb xdotool import; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIPPED: $tool is not installed (scripts/install-deps installs it)"
+        exit 77
+    fi
+done
+
+work="$(mktemp -d)"
+display=""
+cleanup() {
+    [ -n "${editor_pid:-}" ] && kill "$editor_pid" 2>/dev/null || true
+    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A free display number.
+for n in $(seq 91 140); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+        display=":$n"
+        break
+    fi
+done
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY="$display"
+for _ in $(seq 50); do
+    xdotool getmouselocation >/dev/null 2>&1 && break
+    sleep 0.1
+done
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+mkdir -p "$HOME"
+unset QT_QPA_PLATFORM
+export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
+"$editor" >"$work/editor.log" 2>&1 &
+editor_pid=$!
+
+window="$(xdotool search --sync --onlyvisible --name 'Mirevo Holiday Generator' | head -n 1)"
+sleep 1
+
+# Positions inside the window, from the layout: the panel is 209 px high and the grid below it
+# has a 1 px border; every row is 17 px high plus a 1 px grid line.
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.3; }
+cell_y() { echo $((209 + 1 + $1 * 18 + 9)); }
+key() { xdotool key --delay 60 "$@"; sleep 0.1; }
+type_text() { xdotool type --delay 40 -- "$1"; sleep 0.1; }
+enter() { key Return; }
+
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+click 100 "$(cell_y 1)" # current cell (0, 1)
+
+rule() { # title, start, weekday, offset, then down to column 0 of the next row
+    type_text "$1"; enter
+    type_text "$2"; enter
+    type_text "$3"; enter
+    type_text "$4"
+    key Down Home
+}
+rule "Easter Monday" "Easter" "0" "+1"
+rule "Last Wednesday in November" "30.11" "-We" "0"
+rule "Third Sunday in March" "01.03" "+Su" "+14"
+
+click 100 "$(cell_y 4)"     # an empty row
+click $((168 + 28)) $((31 + 12))  # "add row": 6 rows
+click $((231 + 65)) $((31 + 12))  # "delete current row": row 4 goes, 5 rows again
+
+mkdir -p "$shots"
+import -window root "$shots/e2e-window.png"
+
+click $((22 + 41)) $((62 + 12))   # "save hol file"
+dialog=""
+for _ in $(seq 50); do
+    dialog="$(xdotool search --onlyvisible --name '^Save' 2>/dev/null | head -n 1 || true)"
+    [ -n "$dialog" ] && break
+    sleep 0.1
+done
+if [ -z "$dialog" ]; then
+    echo "the save dialog did not appear"; cat "$work/editor.log"; exit 1
+fi
+sleep 0.5
+xdotool type --delay 30 -- "$work/rules"   # typed without extension: ".hol" is added
+xdotool key Return
+for _ in $(seq 50); do
+    [ -s "$work/rules.hol" ] && break
+    sleep 0.1
+done
+
+expected="$work/expected.hol"
+{
+    printf '\x00\x00\x00\x00\x00\x01'
+    printf 'Easter Monday\x00Easter\x000\x00+1\x00\x00\x01'
+    printf 'Last Wednesday in November\x0030.11\x00-We\x000\x00\x00\x01'
+    printf 'Third Sunday in March\x0001.03\x00+Su\x00+14\x00\x00\x01'
+    printf '\x00\x00\x00\x00\x00\x01'
+} >"$expected"
+
+if ! cmp "$expected" "$work/rules.hol"; then
+    echo "saved bytes differ:"
+    od -c "$work/rules.hol" | head -n 20
+    echo "expected:"
+    od -c "$expected" | head -n 20
+    exit 1
+fi
+echo "saved file matches byte for byte; screenshot in $shots/e2e-window.png"
