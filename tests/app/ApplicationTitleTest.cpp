@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 
@@ -9,6 +10,10 @@ struct TitleCase {
     const char* Path;
     const char* Title;
 };
+
+void PrintTo(const TitleCase& c, std::ostream* out) {
+    *out << '"' << c.Path << '"';
+}
 
 class TitleFromProgramPathTest : public testing::TestWithParam<TitleCase> {};
 

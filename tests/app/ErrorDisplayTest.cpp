@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <new>
+#include <ostream>
 #include <stdexcept>
 
 namespace {
@@ -29,6 +30,10 @@ struct FullStopCase {
     const char* Message;
     const char* Shown;
 };
+
+void PrintTo(const FullStopCase& c, std::ostream* out) {
+    *out << '"' << c.Message << '"';
+}
 
 class FullStopRuleTest : public testing::TestWithParam<FullStopCase> {};
 
