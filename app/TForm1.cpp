@@ -205,6 +205,10 @@ void TForm1::BuildPanel() {
         box->setObjectName(QString::fromUtf8(row.Name));
         box->setGeometry(row.Left, row.Top, row.Width, CheckBoxHeight);
         box->setTristate(false);
+        // The classic 13-pixel box close to its text, so that each caption fits the width
+        // the panel gives it.
+        box->setStyleSheet(QStringLiteral(
+            "QCheckBox { spacing: 2px; } QCheckBox::indicator { width: 13px; height: 13px; }"));
         this->*row.Control = box;
         if (const Handler onClick = row.OnClick) {
             // clicked comes after the box took its new state.

@@ -39,7 +39,7 @@ done
 
 depends="$(dpkg-deb -f "$deb" Depends)"
 recommends="$(dpkg-deb -f "$deb" Recommends)"
-for lib in libqt6widgets6 libc6 libstdc++6; do
+for lib in libqt6widgets6 libqt6svg6 libc6 libstdc++6; do
     if ! grep -q "$lib" <<<"$depends"; then
         echo "Depends lacks $lib: $depends"; fail=1
     fi
