@@ -8,6 +8,7 @@ function(mirevo_add_gtest name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     target_compile_definitions(${name} PRIVATE
         MIREVO_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
         MIREVO_BINARY_DIR="${PROJECT_BINARY_DIR}")

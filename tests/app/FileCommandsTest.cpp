@@ -4,6 +4,7 @@
 #include "app/HolidayFileDialog.h"
 #include "holiday/Exception.h"
 #include "holiday/HolidayTable.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -155,16 +156,9 @@ protected:
     void SetUp() override {
         // Qt's dialog keeps its view state in the user's settings; tests keep theirs apart.
         QStandardPaths::setTestModeEnabled(true);
-        std::string pattern = (fs::temp_directory_path() / "mirevo-files-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        mDir = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(mDir, ignored);
     }
 
-    [[nodiscard]] std::string At(const std::string& name) const { return (mDir / name).string(); }
+    [[nodiscard]] std::string At(const std::string& name) const { return mFolder.At(name); }
 
     // The dialog answers with path (nullopt: a cancel) instead of waiting for a person.
     static void Answer(HolidayFileDialog& dialog, std::optional<std::string> path) {
@@ -196,7 +190,8 @@ protected:
         }
     }
 
-    fs::path mDir;
+    testsupport::TemporaryFolder mFolder{"mirevo-files"};
+    const fs::path& mDir = mFolder.Path();
     QWidget mWindow;
     HolidayTable mTable;
     HolidayFileDialog mOpenDialog{HolidayFileDialog::Mode::Open, &mWindow};

@@ -1,5 +1,7 @@
 #include "app/FilePaths.h"
 
+#include "tests/support/TemporaryFolder.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -45,23 +47,14 @@ INSTANTIATE_TEST_SUITE_P(
 // A folder of its own under the system's temporary folder, removed afterwards.
 class FileExistsTest : public testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "mirevo-paths-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        mDir = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(mDir, ignored);
-    }
-
-    [[nodiscard]] std::string At(const std::string& name) const { return (mDir / name).string(); }
+    [[nodiscard]] std::string At(const std::string& name) const { return mFolder.At(name); }
 
     void MakeFile(const std::string& name, const std::string& bytes = "x\x01") const {
         std::ofstream(At(name), std::ios::binary) << bytes;
     }
 
-    fs::path mDir;
+    testsupport::TemporaryFolder mFolder{"mirevo-paths"};
+    const fs::path& mDir = mFolder.Path();
 };
 
 TEST_F(FileExistsTest, EntriesOfEveryKind) {

@@ -1,6 +1,7 @@
 #include "TableTestSupport.h"
 #include "holiday/Exception.h"
 #include "holiday/HolidayFile.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -41,14 +42,9 @@ struct HookGuard {
 class HolidayFileSystemTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/holiday-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        mDir = pattern;
         mTable.SetCell(0, 0, "Titel");
         mTable.SetCell(1, 1, "Ostern");
     }
-    void TearDown() override { fs::remove_all(mDir); }
-
     [[nodiscard]] std::string Path(const std::string& name) const { return mDir + "/" + name; }
     [[nodiscard]] std::vector<std::string> Entries() const {
         std::vector<std::string> names;
@@ -64,7 +60,8 @@ protected:
         return out.str();
     }
 
-    std::string mDir;
+    testsupport::TemporaryFolder mFolder{"holiday-test"};
+    const std::string mDir = mFolder.Path().string();
     HolidayTable mTable;
     HookGuard mHooks;
 };

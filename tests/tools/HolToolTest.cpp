@@ -1,4 +1,5 @@
 #include "ToolProcess.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -46,13 +47,6 @@ const Rows LegendRules = {
 
 class HolToolTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "holtool-test-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        mDir = pattern;
-    }
-    void TearDown() override { fs::remove_all(mDir); }
-
     std::string File(const std::string& name, const std::string& bytes) const {
         WriteBytes(mDir / name, bytes);
         return (mDir / name).string();
@@ -62,7 +56,8 @@ protected:
         return RunTool(args, mDir, stdinText);
     }
 
-    fs::path mDir;
+    testsupport::TemporaryFolder mFolder{"holtool-test"};
+    const fs::path& mDir = mFolder.Path();
 };
 
 TEST_F(HolToolTest, ReportOfTheLegendRulesOverTheDefaultYears) {
