@@ -212,6 +212,16 @@ TEST_F(HolToolTest, CheckReportsEveryFaultyCellOnce) {
     }
 }
 
+TEST_F(HolToolTest, CheckGoesOnPastAFileItCannotRead) {
+    const std::string faulty =
+        File("faulty.hol", HolBytes({{"Title"}, {"Bad", "31.04", "0", "0"}}));
+    const ToolResult result = Run({"check", Path("missing.hol"), faulty});
+    EXPECT_EQ(result.Status, 2);
+    EXPECT_EQ(result.Out, faulty + ":1:1: '31.04.2005' ist kein gültiges Datum\n");
+    EXPECT_EQ(LineCount(result.Err), 1u) << result.Err;
+    EXPECT_NE(result.Err.find("missing.hol"), std::string::npos) << result.Err;
+}
+
 TEST_F(HolToolTest, DumpThenWriteGivesBackTheSameBytes) {
     const std::string original = HolBytes({
         {"Title", "Start", "Dir", "Offset", "", "BY"},
@@ -282,6 +292,7 @@ TEST_F(HolToolTest, BadInputGivesOneLineAndStatus2) {
         {{"report", good, "--years", "0-5"}, "0-5"},
         {{"report", good, "--years", "2005-10000"}, "2005-10000"},
         {{"report", good, "--years", "2005-"}, "2005-"},
+        {{"report", good, "--date-format", ""}, "--date-format"},
         {{"check", good, missing}, "missing.hol"},
         {{"check", good, "--years", "20x5"}, "20x5"},
         {{"dump", missing}, "missing.hol"},

@@ -136,21 +136,28 @@ std::string DescribeYears(const std::vector<std::int32_t>& years, YearRange rang
     return text + ')';
 }
 
-int RunCheck(const std::vector<std::string>& files, YearRange years, std::ostream& out) {
-    std::vector<std::unique_ptr<holiday::HolidayTable>> tables;
-    tables.reserve(files.size());
-    for (const std::string& file : files) {
-        tables.push_back(std::make_unique<holiday::HolidayTable>());
-        holiday::OpenHolidayFile(*tables.back(), file);
-    }
-
+int RunCheck(const std::vector<std::string>& files, YearRange years, std::ostream& out,
+             std::ostream& err) {
     bool anyFault = false;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        for (const CellFault& fault : FindRuleFaults(*tables[i], years)) {
-            out << files[i] << ':' << fault.Row << ':' << fault.Col << ": " << fault.Message
+    bool unreadable = false;
+    for (const std::string& file : files) {
+        holiday::HolidayTable table;
+        try {
+            holiday::OpenHolidayFile(table, file);
+        } catch (const holiday::Exception& error) {
+            out.flush();
+            err << "holtool: " << OneLine(DisplayText(error)) << '\n';
+            unreadable = true;
+            continue;
+        }
+        for (const CellFault& fault : FindRuleFaults(table, years)) {
+            out << file << ':' << fault.Row << ':' << fault.Col << ": " << fault.Message
                 << DescribeYears(fault.Years, years) << '\n';
             anyFault = true;
         }
+    }
+    if (unreadable) {
+        return ExitTrouble;
     }
     return anyFault ? ExitFaults : ExitOk;
 }

@@ -32,10 +32,11 @@ struct CellFault {
 // "" when years holds every year of range, else " (years 2005-2007, 2009)".
 [[nodiscard]] std::string DescribeYears(const std::vector<std::int32_t>& years, YearRange range);
 
-// Opens every file as the editor does (all before any checking), then writes one line
-// "FILE:ROW:COLUMN: message" per faulty cell to out. ExitFaults when any cell is faulty, else
-// ExitOk. Throws holiday::EFOpenError when a file cannot be opened or read.
+// Opens each file as the editor does and writes one line "FILE:ROW:COLUMN: message" per faulty
+// cell to out. A file that cannot be opened or read gets one line "holtool: message" on err, and
+// the other files are still checked. ExitTrouble when a file could not be read, else ExitFaults
+// when any cell is faulty, else ExitOk.
 [[nodiscard]] int RunCheck(const std::vector<std::string>& files, YearRange years,
-                           std::ostream& out);
+                           std::ostream& out, std::ostream& err);
 
 } // namespace holtool

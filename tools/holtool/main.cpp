@@ -43,12 +43,15 @@ int Run(const CLI::App& app, const Arguments& args) {
     if (report.parsed()) {
         holtool::ReportOptions options{args.File, YearsOf(report, args), std::nullopt};
         if (report.count("--date-format") != 0) {
+            if (args.DateFormat.empty()) {
+                throw holtool::ToolError("--date-format needs a pattern such as dd.mm.yyyy");
+            }
             options.DateFormat = args.DateFormat;
         }
         return holtool::RunReport(options, std::cout, std::cerr);
     }
     if (check.parsed()) {
-        return holtool::RunCheck(args.Files, YearsOf(check, args), std::cout);
+        return holtool::RunCheck(args.Files, YearsOf(check, args), std::cout, std::cerr);
     }
     if (app.get_subcommand("dump")->parsed()) {
         return holtool::RunDump(args.File, std::cout);
