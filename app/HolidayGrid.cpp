@@ -76,6 +76,8 @@ HolidayGrid::HolidayGrid(holiday::HolidayTable& table, QWidget* parent)
 }
 
 HolidayGrid::~HolidayGrid() {
+    // The editor drops its focus while it is destroyed, after this destructor has run.
+    disconnect(qApp, &QApplication::focusChanged, this, &HolidayGrid::OnFocusChanged);
     mTable.RemoveObserver(this);
 }
 
@@ -656,9 +658,17 @@ void HolidayGrid::OnEditorTextChanged(const QString& text) {
 
 void HolidayGrid::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
     // The editor closes when the focus goes to another control of this window; a popup, a
-    // dialog or another application leave it open.
-    if (!mEditorOpen || now == nullptr || now == this || isAncestorOf(now) ||
-        now->window() != window()) {
+    // dialog or another application leave it open. While it is open it keeps the focus within
+    // the grid (a right click or a click on a grid line would otherwise take it), so that the
+    // caret keys keep moving the caret.
+    if (!mEditorOpen || now == nullptr) {
+        return;
+    }
+    if (now == this || now == viewport()) {
+        mEditor->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (isAncestorOf(now) || now->window() != window()) {
         return;
     }
     CloseEditor();

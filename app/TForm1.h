@@ -129,7 +129,7 @@ private:
     void BuildGrid();
     void SetTabOrder();
 
-    // Declared before the controls: the grid observes it and must go first.
+    // The grid observes the table; the destructor deletes the grid before the table goes.
     holiday::HolidayTable mTable;
     rules::LocaleDateSettings mLocaleSettings;
     bool mShown = false;

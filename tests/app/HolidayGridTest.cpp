@@ -234,6 +234,23 @@ TEST_F(HolidayGridTest, EditorKeysWriteThroughAtOnce) {
          {1, 4}},
         {"second click opens, all selected", [&] { Click(start), Type("Q"); }, "Q", 1, start},
         {"Tab leaves the grid", [&] { Type("T"), Key(Qt::Key_Tab); }, "T", -1, start},
+        {"a right click keeps the caret keys in the editor",
+         [&] {
+             Key(Qt::Key_F2);
+             QTest::mouseClick(grid->viewport(), Qt::RightButton, {},
+                               grid->CellRect(start).center());
+             Key(Qt::Key_Left), Type("1");
+         },
+         "Easte1r", 6, start},
+        {"a click on the cell's grid line keeps the caret keys in the editor",
+         [&] {
+             Key(Qt::Key_F2);
+             const QRect r = grid->CellRect(start);
+             QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                               {r.right() + 1, r.center().y()});
+             Key(Qt::Key_Home), Type("1");
+         },
+         "1Easter", 1, start},
         {"a button click closes", [&] { Type("B"), QTest::mouseClick(button, Qt::LeftButton); },
          "B", -1, start},
     };
