@@ -1,12 +1,19 @@
 #pragma once
 
 #include <QPlainTextEdit>
-#include <QTextCursor>
+#include <QStringList>
+#include <QTextBlock>
 
 // The report box `Memo1`: an editable multi-line text box with a vertical scroll bar that is
 // always shown, lines wrapped at the box's width, Return for a line break and Tab moving the
 // focus on. Its text is a sequence of lines each ended by a line break, so a box that holds n
 // lines shows them followed by one empty line where the caret waits.
+//
+// Lines appended in a scope are kept a few to a paragraph, separated by line separators (shown,
+// copied and read like line breaks): a document of one paragraph per line takes seconds to
+// fill with a million lines. A paragraph that the mouse or a key works in, or that the box is
+// scrolled into, is first split into one paragraph per line, so the box shows, scrolls, selects
+// and edits exactly as one with a paragraph per line.
 class ReportMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -14,15 +21,16 @@ public:
 
     // Empties the box.
     void Clear();
-    // Adds line and a line break at the end of the text at once, and shows the end.
+    // Adds line and a line break at the end of the text, and shows the end; within a scope,
+    // when the scope ends.
     void AppendLine(const QString& line);
     // The lines of the box's text: one per line break, and the text after the last line break
     // when it is not empty.
     [[nodiscard]] QStringList Lines() const;
 
-    // While a scope lives, every appended line is in the text at once, but the box lays out
-    // its text, updates its scroll bar and shows the end only when the scope ends, also when it
-    // ends by an error.
+    // While a scope lives, appended lines are collected; when the scope ends, also by an error,
+    // they go into the text at once, the box lays out its text, updates its scroll bar and
+    // shows the end.
     class AppendScope {
     public:
         explicit AppendScope(ReportMemo& memo);
@@ -34,9 +42,18 @@ public:
         ReportMemo& mMemo;
     };
 
-private:
-    void ShowEnd();
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
-    QTextCursor mEnd; // kept at the end of the text between appends
+private:
+    void Flush();
+    void ShowEnd();
+    // Gives each line of paragraph a paragraph of its own.
+    void SplitParagraph(const QTextBlock& paragraph);
+
+    QStringList mPending; // lines appended in the scope, not yet in the text
     int mScopes = 0;
 };

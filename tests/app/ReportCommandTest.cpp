@@ -3,7 +3,11 @@
 #include "app/ReportMemo.h"
 #include "holiday/Exception.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <array>
 #include <string>
@@ -115,6 +119,123 @@ TEST_F(ReportCommand, FollowsTheDateSettingsOfTheLocale) {
     SetRule(1, LegendRules[0]);
     Form().Button3Click(nullptr);
     EXPECT_EQ(Form().Memo1->Lines()[1], u"3/28/05: Easter Monday");
+}
+
+// A report goes into the box a few lines to a paragraph; the box must look and act as one
+// that holds a paragraph per line.
+class ReportMemoParagraphs : public testing::Test {
+protected:
+    static void SetUpTestSuite() { RegisterApplicationFonts(); }
+
+    void SetUp() override {
+        for (int i = 0; i < 100; ++i) {
+            // Empty lines, long lines and lines at the seams of paragraphs.
+            mLines.append(i % 7 == 3 ? QString()
+                          : i % 5 == 1
+                              ? QStringLiteral("%1: a title almost as wide as the box").arg(i)
+                              : QStringLiteral("%1.04.2005: Easter Monday").arg(i));
+        }
+        for (ReportMemo* memo : {&mByLine, &mByReport}) {
+            memo->setGeometry(0, 0, 282, 137);
+            memo->show();
+        }
+        // What a report of a paragraph per line leaves: the text in one edit, then the end shown.
+        QTextCursor(mByLine.document()).insertText(mLines.join(u'\n') + u'\n');
+        mByLine.moveCursor(QTextCursor::End);
+        const ReportMemo::AppendScope appending(mByReport);
+        for (const QString& line : std::as_const(mLines)) {
+            mByReport.AppendLine(line);
+        }
+    }
+    // Where the line with the given number is shown in the box.
+    QPoint LinePoint(ReportMemo& memo, int line) const {
+        QTextCursor cursor(memo.document());
+        for (int i = 0; i < line; ++i) {
+            cursor.setPosition(cursor.position() + static_cast<int>(mLines[i].size()) + 1);
+        }
+        return memo.cursorRect(cursor).center() + QPoint(3, 0);
+    }
+    static void DragTo(ReportMemo& memo, QPoint pos) {
+        QMouseEvent move(QEvent::MouseMove, pos, memo.viewport()->mapToGlobal(pos), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(memo.viewport(), &move);
+    }
+
+    QStringList mLines;
+    ReportMemo mByLine;
+    ReportMemo mByReport;
+};
+
+TEST_F(ReportMemoParagraphs, ShowsTheSameTextAndScrollsAlike) {
+    EXPECT_LT(mByReport.blockCount(), mByLine.blockCount());
+    EXPECT_EQ(mByReport.Lines(), mLines);
+    EXPECT_EQ(mByReport.toPlainText(), mByLine.toPlainText());
+    EXPECT_EQ(mByReport.verticalScrollBar()->maximum(), mByLine.verticalScrollBar()->maximum());
+    for (const int value : {0, 17, 40}) { // the top, lines in the middle of paragraphs
+        mByLine.verticalScrollBar()->setValue(value);
+        mByReport.verticalScrollBar()->setValue(value);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(mByReport.grab().toImage(), mByLine.grab().toImage()) << value;
+    }
+    // The same place reached by another way looks the same.
+    const QImage at40 = mByReport.grab().toImage();
+    for (const int value : {3, 0, 40}) {
+        mByReport.verticalScrollBar()->setValue(value);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(mByReport.grab().toImage(), at40);
+}
+
+TEST_F(ReportMemoParagraphs, TheMouseSelectsAndCopiesLinesAlike) {
+    for (const int line : {0, 15, 16, 22}) {
+        for (ReportMemo* memo : {&mByLine, &mByReport}) {
+            memo->verticalScrollBar()->setValue(0);
+            QCoreApplication::processEvents();
+            const QPoint at = LinePoint(*memo, line);
+            QTest::mouseDClick(memo->viewport(), Qt::LeftButton, {}, at);
+            QTest::mousePress(memo->viewport(), Qt::LeftButton, {}, at); // the third click
+            DragTo(*memo, LinePoint(*memo, line + 4));
+            QTest::mouseRelease(memo->viewport(), Qt::LeftButton, {}, LinePoint(*memo, line + 4));
+        }
+        EXPECT_EQ(mByReport.textCursor().selectedText(), mByLine.textCursor().selectedText())
+            << line;
+        mByLine.copy();
+        const QString expected = QApplication::clipboard()->text();
+        mByReport.copy();
+        const QString copied = QApplication::clipboard()->text();
+        EXPECT_EQ(copied, expected) << line;
+        EXPECT_TRUE(copied.contains(mLines[line] + u'\n')) << line; // plain line breaks
+    }
+    EXPECT_EQ(mByReport.Lines(), mLines);
+}
+
+TEST_F(ReportMemoParagraphs, KeysEditAlike) {
+    struct Case {
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+    };
+    const std::array<Case, 3> cases{{
+        {Qt::Key_Return, Qt::NoModifier},
+        {Qt::Key_Backspace, Qt::NoModifier},
+        {Qt::Key_Delete, Qt::ControlModifier},
+    }};
+    for (const Case& key : cases) {
+        for (const int line : {1, 20, 31}) {
+            for (ReportMemo* memo : {&mByLine, &mByReport}) {
+                QTextCursor cursor(memo->document());
+                cursor.setPosition(
+                    static_cast<int>(mLines[0].size() + 1)); // line 1, where it starts
+                memo->setTextCursor(cursor);
+                for (int i = 0; i < line - 1; ++i) {
+                    QTest::keyClick(memo, Qt::Key_Down);
+                }
+                QTest::keyClicks(memo, QStringLiteral("x"));
+                QTest::keyClick(memo, key.Key, key.Modifiers);
+            }
+            EXPECT_EQ(mByReport.toPlainText(), mByLine.toPlainText()) << key.Key << ' ' << line;
+        }
+    }
+    EXPECT_EQ(mByReport.Lines(), mByLine.Lines());
 }
 
 } // namespace
