@@ -10,8 +10,8 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QFile>
 #include <QEvent>
+#include <QFile>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
