@@ -461,7 +461,11 @@ bool HolidayGrid::HandleKey(QKeyEvent* event, bool fromEditor) {
     case Qt::Key_Down:
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
-        CloseEditor();
+        // A move of the current cell closes the editor; at the table's edge it stays open.
+        // Shift extends the selection, which the grid shows with the editor closed.
+        if (mods & Qt::ShiftModifier) {
+            CloseEditor();
+        }
         MoveByKey(key, mods);
         return true;
     case Qt::Key_Left:

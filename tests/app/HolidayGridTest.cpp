@@ -272,6 +272,22 @@ TEST_F(HolidayGridTest, EditorKeysWriteThroughAtOnce) {
     EXPECT_EQ(QApplication::focusWidget(), button); // after the last case
 }
 
+TEST_F(HolidayGridTest, UpOrDownWithoutAMoveKeepsTheEditorOpen) {
+    const GridCoord top{1, table.FixedRows()};
+    const GridCoord bottom{1, table.RowCount() - 1};
+    for (const auto& [cell, key] :
+         {std::pair{top, Qt::Key_Up}, std::pair{top, Qt::Key_PageUp},
+          std::pair{bottom, Qt::Key_Down}, std::pair{bottom, Qt::Key_PageDown}}) {
+        grid->CloseEditor();
+        grid->setFocus();
+        table.SetCurrentCell(cell);
+        table.SetCell(cell.Col, cell.Row, "Easter");
+        Key(Qt::Key_F2), Key(key), Type("!");
+        EXPECT_EQ(table.CurrentCell(), cell);
+        EXPECT_EQ(Cell(cell), "Easter!");
+    }
+}
+
 TEST_F(HolidayGridTest, CellsNeverTakeTheFileSeparators) {
     const GridCoord cell{2, 1};
     table.SetCurrentCell(cell);
