@@ -1,5 +1,6 @@
 #include "holiday/CellStore.h"
 
+#include <functional>
 #include <stdexcept>
 
 namespace holiday {
@@ -182,6 +183,13 @@ void CellStore::Set(std::int32_t col, std::int32_t row, std::string_view text) {
     }
     RowData& data = found != nullptr ? *found : MakeRow(row);
     std::string& bytes = data.mBytes;
+    // A text read from this very row (through Entries) would move while the row is rewritten.
+    std::string ownCopy;
+    if (!text.empty() && std::less_equal<>()(bytes.data(), text.data()) &&
+        std::less<>()(text.data(), bytes.data() + bytes.size())) {
+        ownCopy.assign(text);
+        text = ownCopy;
+    }
     if (row >= mRowEnd) {
         mRowEnd = std::int64_t{row} + 1;
     }

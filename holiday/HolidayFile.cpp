@@ -305,6 +305,15 @@ void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding
             (errno == EAGAIN || errno == EACCES)) {
             ThrowCreateError(shownPath, detail::FileInUseText);
         }
+        // In a folder with the sticky bit only the owner of the file or of the folder may
+        // replace the file, however writable it is; say so before anything is written.
+        struct stat folder {};
+        const std::string folderPath = target.substr(0, target.rfind('/') + 1);
+        const uid_t me = ::geteuid();
+        if (me != 0 && ::stat(folderPath.c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
+            old.st_uid != me && folder.st_uid != me) {
+            ThrowCreateError(shownPath, detail::SystemErrorText(EPERM));
+        }
     }
 
     TemporaryFile temp(target, shownPath);
@@ -312,13 +321,16 @@ void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding
         throw EFCreateError(detail::WriteErrorMessage(shownPath, detail::SystemErrorText(error)));
     };
     if (exists) {
-        if (::fchmod(temp.Fd(), old.st_mode & 07777) != 0) {
-            fail(errno);
-        }
+        // Owner first: changing it clears the set-user-ID and set-group-ID bits. Only root may
+        // give the file away; anyone else still keeps its group where they belong to it.
         struct stat created {};
         if (::fstat(temp.Fd(), &created) == 0 &&
-            (created.st_uid != old.st_uid || created.st_gid != old.st_gid)) {
-            (void)::fchown(temp.Fd(), old.st_uid, old.st_gid); // allowed only to the owner
+            (created.st_uid != old.st_uid || created.st_gid != old.st_gid) &&
+            ::fchown(temp.Fd(), old.st_uid, old.st_gid) != 0) {
+            (void)::fchown(temp.Fd(), static_cast<uid_t>(-1), old.st_gid);
+        }
+        if (::fchmod(temp.Fd(), old.st_mode & 07777) != 0) {
+            fail(errno);
         }
     }
     try {

@@ -65,7 +65,7 @@ void HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding) {
                                      ? detail::ReadHook(mFd, block, wanted, position)
                                      : ::pread(mFd, block, wanted, position);
         if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN) {
+            if (errno == EINTR) {
                 continue;
             }
             fail(detail::SystemErrorText(errno));

@@ -85,6 +85,21 @@ TEST(CellStoreTest, RandomEditsMatchAPlainMap) {
     ExpectSame(store, model, colsUsed, rows);
 }
 
+TEST(CellStoreTest, StoresATextReadFromTheSameRow) {
+    CellStore store;
+    const std::string long100(100, 'x');
+    store.Set(0, 0, long100);
+    std::int32_t col = 0;
+    std::string_view text;
+    auto entries = store.Entries(0);
+    ASSERT_TRUE(entries.Next(col, text));
+    store.Set(1, 0, text); // appended: the row's buffer grows under the view
+    ASSERT_TRUE(store.Entries(0).Next(col, text));
+    store.Set(0, 0, text.substr(1)); // rewritten in place
+    EXPECT_EQ(store.Get(0, 0), std::string(99, 'x'));
+    EXPECT_EQ(store.Get(1, 0), long100);
+}
+
 TEST(CellStoreTest, AcceptsEveryNonNegativeIndex) {
     CellStore store;
     const std::pair<std::int32_t, std::int32_t> positions[] = {

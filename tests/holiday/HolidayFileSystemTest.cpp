@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -351,8 +352,62 @@ TEST_F(HolidayFileSystemTest, ReadOnlyTargetIsNotReplacedEvenInAWritableFolder) 
     EXPECT_EQ(Entries(), std::vector<std::string>{"readonly.hol"});
 }
 
+TEST_F(HolidayFileSystemTest, SavesKeepOwnershipAndRespectStickyFolders) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to hand files to other users";
+    }
+    struct stat st {};
+    // Root replacing another user's file keeps the owner and every mode bit.
+    const std::string special = Path("special.hol");
+    WriteBytes(special, "old\x01");
+    ASSERT_EQ(::chown(special.c_str(), 1000, 1000), 0);
+    ASSERT_EQ(::chmod(special.c_str(), 06755), 0);
+    SaveToFile(mTable, special);
+    ASSERT_EQ(::stat(special.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 1000u);
+    EXPECT_EQ(st.st_mode & 07777, 06755u);
+
+    // A member of the file's group keeps the group when it saves someone else's file.
+    ASSERT_EQ(::chmod(mDir.c_str(), 0777), 0);
+    const std::string shared = Path("shared.hol");
+    WriteBytes(shared, "old\x01");
+    ASSERT_EQ(::chown(shared.c_str(), 1000, 2000), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 0660), 0);
+    auto asMemberOf2000 = [&](const std::string& path) {
+        return InChild([&] {
+            const gid_t groups[] = {2000};
+            if (::setgroups(1, groups) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) {
+                return 3;
+            }
+            try {
+                SaveToFile(mTable, path);
+            } catch (const EFCreateError& e) {
+                const std::string early = "\" kann nicht erstellt werden. Operation not permitted";
+                return std::string(e.what()).ends_with(early) ? 2 : 4;
+            }
+            return 0;
+        });
+    };
+    EXPECT_EQ(asMemberOf2000(shared), 0);
+    ASSERT_EQ(::stat(shared.c_str(), &st), 0);
+    EXPECT_EQ(st.st_gid, 2000u);
+    EXPECT_EQ(st.st_mode & 07777, 0660u);
+
+    // In a sticky folder only the owners may replace a file, however writable it is: the save
+    // fails before anything is written.
+    ASSERT_EQ(::chmod(mDir.c_str(), 01777), 0);
+    const std::string sticky = Path("sticky.hol");
+    WriteBytes(sticky, "old\x01");
+    ASSERT_EQ(::chown(sticky.c_str(), 1000, 2000), 0);
+    ASSERT_EQ(::chmod(sticky.c_str(), 0666), 0);
+    const std::vector<std::string> before = Entries();
+    EXPECT_EQ(asMemberOf2000(sticky), 2);
+    EXPECT_EQ(ReadBytes(sticky), "old\x01");
+    EXPECT_EQ(Entries(), before);
+}
+
 int gReads = 0;
-int gReadMode = 0; // 0: fail with EIO, 1: end early, 2: the file grows
+int gReadMode = 0; // 0: fail with EIO, 1: end early, 2: the file grows, 3: EAGAIN for ever
 std::string gGrowPath;
 
 std::ptrdiff_t TroubledRead(int fd, void* data, std::size_t size, std::int64_t offset) {
@@ -362,8 +417,8 @@ std::ptrdiff_t TroubledRead(int fd, void* data, std::size_t size, std::int64_t o
         }
         return ::pread(fd, data, size, offset);
     }
-    if (gReadMode == 0) {
-        errno = EIO;
+    if (gReadMode == 0 || gReadMode == 3) {
+        errno = gReadMode == 0 ? EIO : EAGAIN;
         return -1;
     }
     if (gReadMode == 1) {
@@ -383,8 +438,9 @@ TEST_F(HolidayFileSystemTest, ReadTroubleStopsWithAMessageAndKeepsWhatWasRead) {
         int mode;
         const char* reason;
     };
-    for (const Case c : {Case{0, "Input/output error"},
-                         Case{1, "Die Datei endet vor ihrer ursprünglichen Größe"}}) {
+    for (const Case c :
+         {Case{0, "Input/output error"}, Case{1, "Die Datei endet vor ihrer ursprünglichen Größe"},
+          Case{3, "Resource temporarily unavailable"}}) {
         SCOPED_TRACE(c.reason);
         gReads = 0;
         gReadMode = c.mode;
