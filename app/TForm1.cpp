@@ -36,16 +36,19 @@ using Handler = void (TForm1::*)(QObject*);
 constexpr int ButtonHeight = 25;
 constexpr int CheckBoxHeight = 17;
 
-struct ButtonRow {
-    QPushButton* TForm1::*Control;
+// One row of a control table: a button or a check box of the panel.
+template <typename Widget> struct ControlRow {
+    Widget* TForm1::*Control;
     const char* Name;
     const char* Caption;
     int Left;
     int Top;
     int Width;
     int TabOrder;
-    Handler OnClick;
+    Handler OnClick; // null: the control runs no command
 };
+using ButtonRow = ControlRow<QPushButton>;
+using CheckBoxRow = ControlRow<QCheckBox>;
 
 // clang-format off
 const std::array<ButtonRow, 8> Buttons{{
@@ -60,17 +63,6 @@ const std::array<ButtonRow, 8> Buttons{{
     {&TForm1::Button3, "Button3", "test",                735,  14,  45,   2, &TForm1::Button3Click},
 }};
 // clang-format on
-
-struct CheckBoxRow {
-    QCheckBox* TForm1::*Control;
-    const char* Name;
-    const char* Caption;
-    int Left;
-    int Top;
-    int Width;
-    int TabOrder;
-    Handler OnClick; // null: the box runs no command
-};
 
 // clang-format off
 const std::array<CheckBoxRow, 3> CheckBoxes{{

@@ -102,11 +102,7 @@ void HolidayTable::ResizeSteps(GridCoord oldExtent) {
         return;
     }
     Notify([&](HolidayTableObserver& o) { o.ExtentChanged(oldExtent); });
-    if (mCurrent != oldCurrent) {
-        Notify([&](HolidayTableObserver& o) { o.CurrentCellMoved(oldCurrent, true); });
-    } else if (mAnchor != oldAnchor) {
-        Notify([](HolidayTableObserver& o) { o.AnchorChanged(); });
-    }
+    NotifyCurrentAndAnchor(oldCurrent, oldAnchor, true);
     if (mTopLeft != oldTopLeft) {
         Notify([](HolidayTableObserver& o) { o.TopLeftChanged(); });
     }
@@ -151,11 +147,7 @@ void HolidayTable::FixedCountsSteps() {
         return;
     }
     Notify([](HolidayTableObserver& o) { o.FixedCountsChanged(); });
-    if (mCurrent != oldCurrent) {
-        Notify([&](HolidayTableObserver& o) { o.CurrentCellMoved(oldCurrent, false); });
-    } else if (mAnchor != oldAnchor) {
-        Notify([](HolidayTableObserver& o) { o.AnchorChanged(); });
-    }
+    NotifyCurrentAndAnchor(oldCurrent, oldAnchor, false);
     Notify([](HolidayTableObserver& o) { o.TopLeftChanged(); });
 }
 
@@ -170,8 +162,13 @@ void HolidayTable::SetCurrentCell(GridCoord cell) {
     const GridCoord oldAnchor = mAnchor;
     mCurrent = cell;
     mAnchor = cell;
+    NotifyCurrentAndAnchor(oldCurrent, oldAnchor, false);
+}
+
+void HolidayTable::NotifyCurrentAndAnchor(GridCoord oldCurrent, GridCoord oldAnchor,
+                                          bool scrollIntoView) {
     if (mCurrent != oldCurrent) {
-        Notify([&](HolidayTableObserver& o) { o.CurrentCellMoved(oldCurrent, false); });
+        Notify([&](HolidayTableObserver& o) { o.CurrentCellMoved(oldCurrent, scrollIntoView); });
     } else if (mAnchor != oldAnchor) {
         Notify([](HolidayTableObserver& o) { o.AnchorChanged(); });
     }

@@ -110,6 +110,9 @@ private:
     template <typename Call> void Notify(Call&& call);
     void ResizeSteps(GridCoord oldExtent);
     void FixedCountsSteps();
+    // Tells the observers that CurrentCell moved (which implies the anchor), or else that only
+    // the anchor changed.
+    void NotifyCurrentAndAnchor(GridCoord oldCurrent, GridCoord oldAnchor, bool scrollIntoView);
     void NotifyWholeExtent();
     [[nodiscard]] GridCoord ClampToScrolling(GridCoord cell) const noexcept;
 
