@@ -308,6 +308,7 @@ void TForm1::Button6Click(QObject* /*sender*/) {
 void TForm1::ConfExit(QObject* /*sender*/) {
     // Measured in the ordinary cell font also while row 0 is fixed and drawn in Arial.
     const QFontMetrics metrics(sg->CellFont());
+    const holiday::HolidayTable::NotificationBatch batch(mTable);
     for (std::int32_t col = RuleColumnCount; col < mTable.ColCount(); ++col) {
         const QString header = QString::fromStdString(mTable.GetCell(col, 0));
         mTable.SetColWidth(col, metrics.horizontalAdvance(header) + AutosizePadding);

@@ -1,6 +1,7 @@
 #include "holiday/AxisSizes.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace holiday {
 
@@ -11,6 +12,7 @@ std::int32_t AxisSizes::Get(std::int32_t index) const {
 
 void AxisSizes::Set(std::int32_t index, std::int32_t size) {
     size = std::max(size, 0);
+    ForgetPrefixFrom(index);
     if (size == mDefault) {
         mSizes.erase(index);
     } else {
@@ -19,18 +21,42 @@ void AxisSizes::Set(std::int32_t index, std::int32_t size) {
 }
 
 void AxisSizes::Truncate(std::int32_t count) {
+    ForgetPrefixFrom(count);
     mSizes.erase(mSizes.lower_bound(count), mSizes.end());
+}
+
+void AxisSizes::ForgetPrefixFrom(std::int32_t index) const noexcept {
+    if (!mPrefix.empty() && mPrefix.back().first >= index) {
+        const auto cut =
+            std::lower_bound(mPrefix.begin(), mPrefix.end(), index,
+                             [](const auto& entry, std::int32_t i) { return entry.first < i; });
+        mPrefix.erase(cut, mPrefix.end());
+    }
+}
+
+std::int64_t AxisSizes::DeltaBelow(std::int32_t index) const {
+    if (mPrefix.empty() || mPrefix.back().first < index) {
+        // Bring the running sums up to the first entry at or past index.
+        auto it = mPrefix.empty() ? mSizes.begin() : mSizes.upper_bound(mPrefix.back().first);
+        std::int64_t sum = mPrefix.empty() ? 0 : mPrefix.back().second;
+        for (; it != mSizes.end() && it->first < index; ++it) {
+            sum += std::int64_t{it->second} - mDefault;
+            mPrefix.emplace_back(it->first, sum);
+        }
+        return sum;
+    }
+    const auto at =
+        std::lower_bound(mPrefix.begin(), mPrefix.end(), index,
+                         [](const auto& entry, std::int32_t i) { return entry.first < i; });
+    return at == mPrefix.begin() ? 0 : std::prev(at)->second;
 }
 
 std::int64_t AxisSizes::Sum(std::int32_t begin, std::int32_t end, std::int32_t extraPerItem) const {
     if (end <= begin) {
         return 0;
     }
-    std::int64_t sum = (std::int64_t{end} - begin) * (std::int64_t{mDefault} + extraPerItem);
-    for (auto it = mSizes.lower_bound(begin); it != mSizes.end() && it->first < end; ++it) {
-        sum += std::int64_t{it->second} - mDefault;
-    }
-    return sum;
+    return (std::int64_t{end} - begin) * (std::int64_t{mDefault} + extraPerItem) + DeltaBelow(end) -
+           DeltaBelow(begin);
 }
 
 std::int32_t AxisSizes::IndexAt(std::int32_t begin, std::int32_t end, std::int64_t offset,

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace holiday {
 
@@ -23,7 +25,7 @@ public:
     [[nodiscard]] bool HasCustomSizes() const noexcept { return !mSizes.empty(); }
 
     // The sum of (size + extraPerItem) over the indexes begin .. end - 1 (0 when end <= begin).
-    // Costs O(log n + k) for the k custom sizes in the range.
+    // Costs O(log n), plus once for each custom size set since the last call that reached it.
     [[nodiscard]] std::int64_t Sum(std::int32_t begin, std::int32_t end,
                                    std::int32_t extraPerItem = 0) const;
     // The index i >= begin, i < end, whose span starts at or before offset and ends after it,
@@ -33,8 +35,16 @@ public:
                                        std::int32_t extraPerItem = 0) const;
 
 private:
+    // The sum of (size - default) over the custom sizes at indexes below index.
+    [[nodiscard]] std::int64_t DeltaBelow(std::int32_t index) const;
+    void ForgetPrefixFrom(std::int32_t index) const noexcept;
+
     std::int32_t mDefault;
     std::map<std::int32_t, std::int32_t> mSizes;
+    // Running sums of (size - default) over the first entries of mSizes, in index order: the
+    // index and the sum up to and including it. Always a prefix of mSizes; a change at an
+    // index cuts it back to the entries before that index, and queries extend it.
+    mutable std::vector<std::pair<std::int32_t, std::int64_t>> mPrefix;
 };
 
 } // namespace holiday

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,10 +16,15 @@ namespace holiday {
 //
 // Compact: the texts of a row are packed into one buffer (per entry the column distance to the
 // previous entry and the text length as variable-length integers, then the text bytes), so a
-// cell costs a few bytes beyond its text. Appending at the end of a row (the reader's order) is
-// amortised O(1); reading or changing a cell in the middle of a row is linear in the row.
-// Rows below 67,108,864 live in pages of 1,024 rows; rows at or above it in a sorted map.
+// cell costs a few bytes beyond its text. A row that outgrows 16 KB is cut into segments of
+// about 4 KB, kept in a sorted map by their first column, so reading or changing a cell costs
+// O(log n) in the row's width plus one segment; appending at the end of a row (the reader's
+// order) is amortised O(1). Rows below 67,108,864 live in pages of 1,024 rows; rows at or above
+// it in a sorted map.
 class CellStore {
+    // The segments of a wide row by their first column; the first one starts at column 0.
+    using Segments = std::map<std::int32_t, std::string>;
+
 public:
     // Walks the texts of one row in ascending column order.
     class RowEntries {
@@ -30,9 +36,14 @@ public:
     private:
         friend class CellStore;
         RowEntries(const char* begin, const char* end) noexcept : mPos(begin), mEnd(end) {}
+        explicit RowEntries(const Segments& segments) noexcept
+            : mSegments(&segments), mNext(segments.begin()) {}
+        bool NextSegment() noexcept;
         const char* mPos = nullptr;
         const char* mEnd = nullptr;
         std::int64_t mCol = -1;
+        const Segments* mSegments = nullptr;
+        Segments::const_iterator mNext;
     };
 
     CellStore() = default;
@@ -44,9 +55,15 @@ public:
 
     // Negative positions read as empty.
     [[nodiscard]] std::string Get(std::int32_t col, std::int32_t row) const;
+    // The same text, valid until the store next changes.
+    [[nodiscard]] std::string_view View(std::int32_t col, std::int32_t row) const noexcept;
     // Throws std::out_of_range for a negative position.
     void Set(std::int32_t col, std::int32_t row, std::string_view text);
     void ClearAll() noexcept;
+    // Stores texts[k] at column k of row for every k, as Set on each would (empty texts store
+    // nothing). A row without texts is packed in one allocation. Throws std::out_of_range for a
+    // negative row.
+    void SetRow(std::int32_t row, std::span<const std::string_view> texts);
 
     [[nodiscard]] bool Empty() const noexcept;
     // The texts of one row (nothing for a row without texts or a negative row).
@@ -67,9 +84,12 @@ public:
 
 private:
     struct RowData {
-        std::string mBytes;
+        std::string mBytes;              // the packed entries of a narrow row
+        std::unique_ptr<Segments> mWide; // instead, those of a wide row
         std::int32_t mLastCol = -1;
     };
+    static constexpr std::size_t SegmentBytes = 4096;
+    static constexpr std::size_t WideBytes = 16384;
     static constexpr std::int32_t PageRows = 1024;
     static constexpr std::int32_t PagedRowLimit = 1 << 26;
     struct Page {
@@ -80,6 +100,11 @@ private:
     RowData* FindRow(std::int32_t row) noexcept;
     RowData& MakeRow(std::int32_t row);
     void TrimAppendRow() noexcept;
+    // Stores a non-empty text at col > data.mLastCol.
+    static void AppendToRow(RowData& data, std::int32_t col, std::string_view text);
+    static void MakeWide(RowData& data);
+    static void ClearRow(RowData& data) noexcept;
+    [[nodiscard]] static RowEntries EntriesOf(const RowData& data) noexcept;
     template <typename Visitor> void ForEachRow(std::int64_t rowLimit, Visitor&& visit);
 
     std::vector<std::unique_ptr<Page>> mPages;
@@ -110,8 +135,21 @@ inline std::uint64_t ReadVarint(const char*& pos) noexcept {
 
 } // namespace detail
 
+inline bool CellStore::RowEntries::NextSegment() noexcept {
+    while (mPos == mEnd) {
+        if (mSegments == nullptr || mNext == mSegments->end()) {
+            return false;
+        }
+        mPos = mNext->second.data();
+        mEnd = mPos + mNext->second.size();
+        mCol = std::int64_t{mNext->first} - 1;
+        ++mNext;
+    }
+    return true;
+}
+
 inline bool CellStore::RowEntries::Next(std::int32_t& col, std::string_view& text) noexcept {
-    if (mPos == mEnd) {
+    if (mPos == mEnd && !NextSegment()) {
         return false;
     }
     mCol += static_cast<std::int64_t>(detail::ReadVarint(mPos)) + 1;

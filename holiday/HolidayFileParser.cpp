@@ -6,6 +6,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace holiday {
 
 namespace {
@@ -29,6 +33,51 @@ const char* FindDelimiter(const char* p, const char* end) noexcept {
     return p;
 }
 
+// Scans the row that starts at p: appends every 0x00 before the first 0x01 to cellEnds and
+// returns that 0x01, or nullptr when [p, end) holds none. ascii tells whether the bytes before
+// it are all below 0x80.
+const char* ScanRow(const char* p, const char* end, std::vector<const char*>& cellEnds,
+                    bool& ascii) {
+    unsigned high = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i one = _mm_set1_epi8(1);
+    while (end - p >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        auto zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)));
+        const auto ends = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, one)));
+        auto highs = static_cast<unsigned>(_mm_movemask_epi8(bytes));
+        if (ends != 0) {
+            const unsigned before = (1u << __builtin_ctz(ends)) - 1;
+            zeros &= before;
+            highs &= before;
+        }
+        high |= highs;
+        while (zeros != 0) {
+            cellEnds.push_back(p + __builtin_ctz(zeros));
+            zeros &= zeros - 1;
+        }
+        if (ends != 0) {
+            ascii = high == 0;
+            return p + __builtin_ctz(ends);
+        }
+        p += 16;
+    }
+#endif
+    for (; p < end; ++p) {
+        const auto byte = static_cast<unsigned char>(*p);
+        if (byte == 1) {
+            ascii = high == 0;
+            return p;
+        }
+        if (byte == 0) {
+            cellEnds.push_back(p);
+        }
+        high |= byte & 0x80u;
+    }
+    return nullptr;
+}
+
 std::int32_t ToCount(std::int64_t n) {
     if (n > std::numeric_limits<std::int32_t>::max()) {
         throw EInvalidGridOperation("Gitter zu groß für Operation");
@@ -38,7 +87,7 @@ std::int32_t ToCount(std::int64_t n) {
 
 } // namespace
 
-HolidayFileParser::HolidayFileParser(HolidayTable& table) : mTable(table) {
+HolidayFileParser::HolidayFileParser(HolidayTable& table) : mTable(table), mBatch(table) {
     mPending.reserve(PendingRoom);
 }
 
@@ -46,27 +95,70 @@ void HolidayFileParser::Feed(const char* data, std::size_t size) {
     const char* p = data;
     const char* const end = data + size;
     while (p < end) {
-        const char* delimiter = FindDelimiter(p, end);
-        if (delimiter == end) {
-            mPending.append(p, end); // grows geometrically: any length costs linear time
-            return;
-        }
-        const bool endsRow = *delimiter == '\x01';
-        if (mPending.empty()) {
-            EndCell(std::string_view(p, static_cast<std::size_t>(delimiter - p)), endsRow);
-        } else {
-            mPending.append(p, delimiter);
-            EndCell(mPending, endsRow);
-            if (mPending.capacity() > PendingRoom) {
-                std::string room;
-                room.reserve(PendingRoom);
-                mPending.swap(room);
-            } else {
-                mPending.clear();
+        if (mCell == 0 && mPending.empty()) {
+            mCellEnds.clear();
+            bool ascii = false;
+            const char* rowEnd = ScanRow(p, end, mCellEnds, ascii);
+            if (rowEnd != nullptr && StoreWholeRow(p, rowEnd, ascii)) {
+                p = rowEnd + 1;
+                continue;
             }
         }
-        p = delimiter + 1;
+        p = FeedCell(p, end);
     }
+}
+
+bool HolidayFileParser::StoreWholeRow(const char* begin, const char* rowEnd, bool ascii) {
+    const std::size_t cells = mCellEnds.size() + 1;
+    // Rows that reach a count limit take the cell-by-cell path, which fails where it must.
+    if (mRow >= HolidayTable::MaxCount ||
+        cells > static_cast<std::size_t>(HolidayTable::MaxCount)) {
+        return false;
+    }
+    mTexts.resize(cells);
+    const char* start = begin;
+    for (std::size_t k = 0; k < cells; ++k) {
+        const char* stop = k + 1 < cells ? mCellEnds[k] : rowEnd;
+        const std::string_view bytes(start, static_cast<std::size_t>(stop - start));
+        mTexts[k] = ascii || IsWellFormedUtf8(bytes) ? bytes : std::string_view();
+        start = stop + 1;
+    }
+    const auto row = static_cast<std::int32_t>(mRow);
+    if (cells > 1 && mTable.RowCount() < row) {
+        mTable.SetRowCount(row);
+    }
+    if (mTable.ColCount() < static_cast<std::int64_t>(cells)) {
+        mTable.SetColCount(static_cast<std::int32_t>(cells));
+    }
+    mTable.SetRowCells(row - 1, mTexts);
+    ++mRow;
+    if (mTable.RowCount() < mRow) {
+        mTable.SetRowCount(static_cast<std::int32_t>(mRow));
+    }
+    return true;
+}
+
+const char* HolidayFileParser::FeedCell(const char* p, const char* end) {
+    const char* delimiter = FindDelimiter(p, end);
+    if (delimiter == end) {
+        mPending.append(p, end); // grows geometrically: any length costs linear time
+        return end;
+    }
+    const bool endsRow = *delimiter == '\x01';
+    if (mPending.empty()) {
+        EndCell(std::string_view(p, static_cast<std::size_t>(delimiter - p)), endsRow);
+    } else {
+        mPending.append(p, delimiter);
+        EndCell(mPending, endsRow);
+        if (mPending.capacity() > PendingRoom) {
+            std::string room;
+            room.reserve(PendingRoom);
+            mPending.swap(room);
+        } else {
+            mPending.clear();
+        }
+    }
+    return delimiter + 1;
 }
 
 void HolidayFileParser::EndCell(std::string_view bytes, bool endsRow) {

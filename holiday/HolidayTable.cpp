@@ -31,7 +31,60 @@ void HolidayTable::RemoveObserver(HolidayTableObserver* observer) {
     std::erase(mObservers, observer);
 }
 
+HolidayTable::NotificationBatch::NotificationBatch(HolidayTable& table) : mTable(table) {
+    Batch& b = mTable.mBatch;
+    if (b.Depth++ == 0) {
+        b.Told = false;
+        b.ScrollIntoView = false;
+        b.Extent = {mTable.mColCount, mTable.mRowCount};
+        b.Fixed = {mTable.mFixedCols, mTable.mFixedRows};
+        b.Current = mTable.mCurrent;
+        b.Anchor = mTable.mAnchor;
+        b.TopLeft = mTable.mTopLeft;
+        b.FirstWidth = INT32_MAX;
+        b.FirstHeight = INT32_MAX;
+    }
+}
+
+HolidayTable::NotificationBatch::~NotificationBatch() {
+    if (--mTable.mBatch.Depth == 0 && mTable.mBatch.Told) {
+        try {
+            mTable.EndBatch();
+        } catch (...) { // a view that cannot take the news now repaints with its next event
+        }
+    }
+}
+
+void HolidayTable::EndBatch() {
+    const Batch b = mBatch;
+    if (GridCoord{mFixedCols, mFixedRows} != b.Fixed) {
+        Notify([](HolidayTableObserver& o) { o.FixedCountsChanged(); });
+    }
+    if (GridCoord{mColCount, mRowCount} != b.Extent) {
+        Notify([&](HolidayTableObserver& o) { o.ExtentChanged(b.Extent); });
+    }
+    NotifyWholeExtent();
+    if (mCurrent != b.Current) {
+        Notify([&](HolidayTableObserver& o) { o.CurrentCellMoved(b.Current, b.ScrollIntoView); });
+    } else if (mAnchor != b.Anchor) {
+        Notify([](HolidayTableObserver& o) { o.AnchorChanged(); });
+    }
+    if (mTopLeft != b.TopLeft) {
+        Notify([](HolidayTableObserver& o) { o.TopLeftChanged(); });
+    }
+    if (b.FirstWidth < mColCount) {
+        Notify([&](HolidayTableObserver& o) { o.ColWidthChanged(b.FirstWidth); });
+    }
+    if (b.FirstHeight < mRowCount) {
+        Notify([&](HolidayTableObserver& o) { o.RowHeightChanged(b.FirstHeight); });
+    }
+}
+
 template <typename Call> void HolidayTable::Notify(Call&& call) {
+    if (mBatch.Depth > 0) {
+        mBatch.Told = true;
+        return;
+    }
     // By index: an observer may remove itself while it is told.
     for (std::size_t i = 0; i < mObservers.size(); ++i) {
         call(*mObservers[i]);
@@ -50,6 +103,19 @@ void HolidayTable::SetCell(std::int32_t col, std::int32_t row, std::string_view 
     if (!mObservers.empty()) {
         const GridCoord cell{col, row};
         Notify([&](HolidayTableObserver& o) { o.CellsChanged(cell, cell); });
+    }
+}
+
+void HolidayTable::SetRowCells(std::int32_t row, std::span<const std::string_view> texts) {
+    if (row < 0) {
+        throw EInvalidGridOperation(IndexOutOfRange);
+    }
+    mCells.SetRow(row, texts);
+    if (!mObservers.empty() && !texts.empty()) {
+        const GridCoord first{0, row};
+        const GridCoord last{
+            static_cast<std::int32_t>(std::min<std::size_t>(texts.size() - 1, INT32_MAX)), row};
+        Notify([&](HolidayTableObserver& o) { o.CellsChanged(first, last); });
     }
 }
 
@@ -167,6 +233,9 @@ void HolidayTable::SetCurrentCell(GridCoord cell) {
 
 void HolidayTable::NotifyCurrentAndAnchor(GridCoord oldCurrent, GridCoord oldAnchor,
                                           bool scrollIntoView) {
+    if (mBatch.Depth > 0 && mCurrent != oldCurrent) {
+        mBatch.ScrollIntoView = mBatch.ScrollIntoView || scrollIntoView;
+    }
     if (mCurrent != oldCurrent) {
         Notify([&](HolidayTableObserver& o) { o.CurrentCellMoved(oldCurrent, scrollIntoView); });
     } else if (mAnchor != oldAnchor) {
@@ -255,6 +324,7 @@ void HolidayTable::SetColWidth(std::int32_t col, std::int32_t width) {
         return;
     }
     mColWidths.Set(col, width);
+    mBatch.FirstWidth = std::min(mBatch.FirstWidth, col);
     Notify([&](HolidayTableObserver& o) { o.ColWidthChanged(col); });
 }
 
@@ -267,6 +337,7 @@ void HolidayTable::SetRowHeight(std::int32_t row, std::int32_t height) {
     }
     mRowHeights.Set(row, height);
     mRowHeightsChanged = true;
+    mBatch.FirstHeight = std::min(mBatch.FirstHeight, row);
     Notify([&](HolidayTableObserver& o) { o.RowHeightChanged(row); });
 }
 

@@ -4,7 +4,9 @@
 #include "holiday/CellStore.h"
 #include "holiday/GridCoord.h"
 
+#include <climits>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,12 +43,32 @@ public:
     void AddObserver(HolidayTableObserver* observer);
     void RemoveObserver(HolidayTableObserver* observer);
 
+    // While one exists, the observers hear nothing; when the last one ends (also by an
+    // exception) they are told once what changed in the meantime: the fixed counts, the
+    // extent, every cell of the extent, the current cell and anchor, the top-left cell and the
+    // first width and height that changed. For loads and other changes of many cells at once.
+    class NotificationBatch {
+    public:
+        explicit NotificationBatch(HolidayTable& table);
+        ~NotificationBatch();
+        NotificationBatch(const NotificationBatch&) = delete;
+        NotificationBatch& operator=(const NotificationBatch&) = delete;
+
+    private:
+        HolidayTable& mTable;
+    };
+
     // --- Cells (positions are not checked against the counts; negative ones are invalid) ---
     [[nodiscard]] std::string GetCell(std::int32_t col, std::int32_t row) const;
     // Stores the text; the empty text removes the entry. Tells the observers. Throws
     // EInvalidGridOperation "Gitterindex außerhalb des zulässigen Bereichs" for a negative
     // position (GetCell reads it as empty).
     void SetCell(std::int32_t col, std::int32_t row, std::string_view text);
+
+    // Stores texts[k] at column k of row for every k, as SetCell on each would, with one
+    // notification for the row. Throws EInvalidGridOperation "Gitterindex außerhalb des
+    // zulässigen Bereichs" for a negative row.
+    void SetRowCells(std::int32_t row, std::span<const std::string_view> texts);
 
     // --- Counts ---
     [[nodiscard]] std::int32_t ColCount() const noexcept { return mColCount; }
@@ -129,6 +151,18 @@ private:
     // Set once any row height was changed; from then on rows obey MaxCount too.
     bool mRowHeightsChanged = false;
     std::vector<HolidayTableObserver*> mObservers;
+
+    // The state when the outermost NotificationBatch began, and what changed since.
+    struct Batch {
+        int Depth = 0;
+        bool Told = false; // some notification was held back
+        bool ScrollIntoView = false;
+        GridCoord Extent, Fixed, Current, Anchor, TopLeft;
+        std::int32_t FirstWidth = INT32_MAX;
+        std::int32_t FirstHeight = INT32_MAX;
+    };
+    Batch mBatch;
+    void EndBatch();
 };
 
 } // namespace holiday

@@ -41,48 +41,70 @@ void ExpectSame(const CellStore& store, const Model& model, const std::vector<st
 }
 
 // Random edits in every position of short rows (insert before, between, after, replace, remove
-// first/middle/last), with column gaps wide enough for multi-byte distances.
+// first/middle/last), with column gaps wide enough for multi-byte distances; and the same in
+// rows wide enough to be cut into segments that split and empty again.
 TEST(CellStoreTest, RandomEditsMatchAPlainMap) {
-    std::mt19937 random(11);
-    const std::vector<std::int32_t> colsUsed = {0, 1, 2, 3, 127, 128, 129, 300, 16'384, 20'000};
-    constexpr std::int32_t rows = 5;
-    CellStore store;
-    Model model;
-    for (int step = 0; step < 4000; ++step) {
-        const std::int32_t col = colsUsed[random() % colsUsed.size()];
-        const auto row = static_cast<std::int32_t>(random() % rows);
-        const auto action = random() % 10;
-        if (action < 6) {
-            std::string text(random() % 3 == 0 ? 200 : random() % 6, 'a');
-            text += std::to_string(step);
-            store.Set(col, row, text);
-            model[{row, col}] = text;
-        } else if (action < 9) {
-            store.Set(col, row, "");
-            model.erase({row, col});
-        } else {
-            const auto source = static_cast<std::int32_t>(random() % rows);
-            const std::int32_t limit = colsUsed[random() % colsUsed.size()];
-            store.CopyRow(row, source, limit);
-            if (source != row) {
-                const Model before = model;
-                std::erase_if(model, [&](const auto& e) {
-                    return e.first.first == row && e.first.second < limit;
-                });
-                for (const auto& [position, text] : before) {
-                    if (position.first == source && position.second < limit) {
-                        model[{row, position.second}] = text;
+    std::vector<std::int32_t> wide;
+    for (std::int32_t c = 0; c < 600; ++c) {
+        wide.push_back(c % 3 == 0 ? c : c * 1747);
+    }
+    const std::vector<std::vector<std::int32_t>> cases = {
+        {0, 1, 2, 3, 127, 128, 129, 300, 16'384, 20'000}, wide};
+    for (const auto& colsUsed : cases) {
+        std::mt19937 random(11);
+        constexpr std::int32_t rows = 5;
+        CellStore store;
+        Model model;
+        for (int step = 0; step < 4000; ++step) {
+            const std::int32_t col = colsUsed[random() % colsUsed.size()];
+            const auto row = static_cast<std::int32_t>(random() % rows);
+            const auto action = random() % 12;
+            if (action >= 10) { // a whole row, over an empty or a filled one
+                std::vector<std::string> texts(random() % 40);
+                std::vector<std::string_view> views;
+                for (std::size_t k = 0; k < texts.size(); ++k) {
+                    texts[k] = random() % 3 == 0 ? "" : std::string(random() % 700, 'r');
+                    views.emplace_back(texts[k]);
+                    if (!texts[k].empty()) {
+                        model[{row, static_cast<std::int32_t>(k)}] = texts[k];
+                    } else {
+                        model.erase({row, static_cast<std::int32_t>(k)});
+                    }
+                }
+                store.SetRow(row, views);
+            } else if (action < 6) {
+                std::string text(random() % 3 == 0 ? 200 : random() % 6, 'a');
+                text += std::to_string(step);
+                store.Set(col, row, text);
+                model[{row, col}] = text;
+            } else if (action < 9) {
+                store.Set(col, row, "");
+                model.erase({row, col});
+            } else {
+                const auto source = static_cast<std::int32_t>(random() % rows);
+                const std::int32_t limit = colsUsed[random() % colsUsed.size()];
+                store.CopyRow(row, source, limit);
+                if (source != row) {
+                    const Model before = model;
+                    std::erase_if(model, [&](const auto& e) {
+                        return e.first.first == row && e.first.second < limit;
+                    });
+                    for (const auto& [position, text] : before) {
+                        if (position.first == source && position.second < limit) {
+                            model[{row, position.second}] = text;
+                        }
                     }
                 }
             }
+            if (step % 50 == 0) {
+                ExpectSame(store, model, colsUsed, rows);
+            }
         }
-        if (step % 50 == 0) {
-            ExpectSame(store, model, colsUsed, rows);
-        }
+        store.ClearRange(129, 3);
+        std::erase_if(model,
+                      [](const auto& e) { return e.first.first < 3 && e.first.second < 129; });
+        ExpectSame(store, model, colsUsed, rows);
     }
-    store.ClearRange(129, 3);
-    std::erase_if(model, [](const auto& e) { return e.first.first < 3 && e.first.second < 129; });
-    ExpectSame(store, model, colsUsed, rows);
 }
 
 TEST(CellStoreTest, StoresATextReadFromTheSameRow) {
