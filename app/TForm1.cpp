@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <string_view>
 #include <vector>
 
 // The icon lives in the program's resources, which a static library only brings along when
@@ -309,9 +310,26 @@ void TForm1::ConfExit(QObject* /*sender*/) {
     // Measured in the ordinary cell font also while row 0 is fixed and drawn in Arial.
     const QFontMetrics metrics(sg->CellFont());
     const holiday::HolidayTable::NotificationBatch batch(mTable);
-    for (std::int32_t col = RuleColumnCount; col < mTable.ColCount(); ++col) {
-        const QString header = QString::fromStdString(mTable.GetCell(col, 0));
-        mTable.SetColWidth(col, metrics.horizontalAdvance(header) + AutosizePadding);
+    // One walk along the header row: a wide row costs its length, not its square.
+    const std::int32_t cols = mTable.ColCount();
+    const int emptyWidth = metrics.horizontalAdvance(QString()) + AutosizePadding;
+    std::int32_t next = RuleColumnCount;
+    std::int32_t col = 0;
+    std::string_view header;
+    for (auto entries = mTable.Cells().Entries(0); entries.Next(col, header) && col < cols;) {
+        if (col < RuleColumnCount) {
+            continue;
+        }
+        for (; next < col; ++next) {
+            mTable.SetColWidth(next, emptyWidth);
+        }
+        const QString text =
+            QString::fromUtf8(header.data(), static_cast<qsizetype>(header.size()));
+        mTable.SetColWidth(col, metrics.horizontalAdvance(text) + AutosizePadding);
+        next = col + 1;
+    }
+    for (; next < cols; ++next) {
+        mTable.SetColWidth(next, emptyWidth);
     }
 }
 

@@ -6,23 +6,90 @@
 namespace holiday {
 
 std::int32_t AxisSizes::Get(std::int32_t index) const {
-    const auto it = mSizes.find(index);
-    return it == mSizes.end() ? mDefault : it->second;
+    if (index >= 0 && static_cast<std::size_t>(index) < mDense.size()) {
+        return mDense[static_cast<std::size_t>(index)];
+    }
+    const auto it = mSparse.find(index);
+    return it == mSparse.end() ? mDefault : it->second;
 }
 
-void AxisSizes::Set(std::int32_t index, std::int32_t size) {
-    size = std::max(size, 0);
-    ForgetPrefixFrom(index);
-    if (size == mDefault) {
-        mSizes.erase(index);
-    } else {
-        mSizes[index] = size;
+void AxisSizes::AddDense(std::size_t index, std::int64_t delta) noexcept {
+    for (std::size_t i = index + 1; i <= mTree.size(); i += i & (~i + 1)) {
+        mTree[i - 1] += delta;
     }
 }
 
+std::int64_t AxisSizes::DenseDeltaBelow(std::size_t count) const noexcept {
+    std::int64_t sum = 0;
+    for (std::size_t i = std::min(count, mTree.size()); i > 0; i &= i - 1) {
+        sum += mTree[i - 1];
+    }
+    return sum;
+}
+
+void AxisSizes::PushDense(std::int32_t size) {
+    // Node i (1-based) covers the indexes i - lowbit(i) + 1 .. i.
+    const std::size_t node = mDense.size() + 1;
+    const std::size_t low = node & (~node + 1);
+    const std::int64_t delta = std::int64_t{size} - mDefault;
+    mDense.push_back(size);
+    mTree.push_back(delta + DenseDeltaBelow(node - 1) - DenseDeltaBelow(node - low));
+    if (size != mDefault) {
+        ++mDenseCustom;
+    }
+}
+
+bool AxisSizes::Set(std::int32_t index, std::int32_t size) {
+    size = std::max(size, 0);
+    if (index >= 0 && static_cast<std::size_t>(index) < mDense.size()) {
+        std::int32_t& stored = mDense[static_cast<std::size_t>(index)];
+        if (stored == size) {
+            return false;
+        }
+        if (stored == mDefault) {
+            ++mDenseCustom;
+        } else if (size == mDefault) {
+            --mDenseCustom;
+        }
+        AddDense(static_cast<std::size_t>(index), std::int64_t{size} - stored);
+        stored = size;
+        return true;
+    }
+    const auto it = mSparse.find(index);
+    const std::int32_t old = it == mSparse.end() ? mDefault : it->second;
+    if (old == size) {
+        return false;
+    }
+    ForgetPrefixFrom(index);
+    if (index >= 0 && static_cast<std::size_t>(index) == mDense.size()) {
+        if (it != mSparse.end()) {
+            mSparse.erase(it);
+        }
+        PushDense(size);
+    } else if (size == mDefault) {
+        mSparse.erase(it);
+    } else if (it != mSparse.end()) {
+        it->second = size;
+    } else {
+        mSparse.emplace(index, size);
+    }
+    return true;
+}
+
 void AxisSizes::Truncate(std::int32_t count) {
+    count = std::max(count, 0);
     ForgetPrefixFrom(count);
-    mSizes.erase(mSizes.lower_bound(count), mSizes.end());
+    mSparse.erase(mSparse.lower_bound(count), mSparse.end());
+    if (static_cast<std::size_t>(count) < mDense.size()) {
+        // A Fenwick node depends only on the indexes up to its own, so the tree is cut alike.
+        for (std::size_t i = static_cast<std::size_t>(count); i < mDense.size(); ++i) {
+            if (mDense[i] != mDefault) {
+                --mDenseCustom;
+            }
+        }
+        mDense.resize(static_cast<std::size_t>(count));
+        mTree.resize(static_cast<std::size_t>(count));
+    }
 }
 
 void AxisSizes::ForgetPrefixFrom(std::int32_t index) const noexcept {
@@ -35,20 +102,24 @@ void AxisSizes::ForgetPrefixFrom(std::int32_t index) const noexcept {
 }
 
 std::int64_t AxisSizes::DeltaBelow(std::int32_t index) const {
+    if (index <= 0) {
+        return 0;
+    }
+    std::int64_t dense = DenseDeltaBelow(static_cast<std::size_t>(index));
     if (mPrefix.empty() || mPrefix.back().first < index) {
         // Bring the running sums up to the first entry at or past index.
-        auto it = mPrefix.empty() ? mSizes.begin() : mSizes.upper_bound(mPrefix.back().first);
+        auto it = mPrefix.empty() ? mSparse.begin() : mSparse.upper_bound(mPrefix.back().first);
         std::int64_t sum = mPrefix.empty() ? 0 : mPrefix.back().second;
-        for (; it != mSizes.end() && it->first < index; ++it) {
+        for (; it != mSparse.end() && it->first < index; ++it) {
             sum += std::int64_t{it->second} - mDefault;
             mPrefix.emplace_back(it->first, sum);
         }
-        return sum;
+        return dense + sum;
     }
     const auto at =
         std::lower_bound(mPrefix.begin(), mPrefix.end(), index,
                          [](const auto& entry, std::int32_t i) { return entry.first < i; });
-    return at == mPrefix.begin() ? 0 : std::prev(at)->second;
+    return dense + (at == mPrefix.begin() ? 0 : std::prev(at)->second);
 }
 
 std::int64_t AxisSizes::Sum(std::int32_t begin, std::int32_t end, std::int32_t extraPerItem) const {
@@ -64,42 +135,21 @@ std::int32_t AxisSizes::IndexAt(std::int32_t begin, std::int32_t end, std::int64
     if (end <= begin || offset < 0) {
         return begin;
     }
-    const std::int64_t defaultSpan = std::int64_t{mDefault} + extraPerItem;
-    std::int64_t start = 0; // the offset at which index `next` starts
-    std::int64_t next = begin;
-    // Runs of default sizes between the custom sizes, then one custom size each.
-    auto inDefaultRun = [&](std::int64_t runEnd) -> std::int64_t {
-        if (runEnd <= next) {
-            return -1;
-        }
-        if (defaultSpan > 0) {
-            const std::int64_t count = runEnd - next;
-            const std::int64_t width = count * defaultSpan;
-            if (offset < start + width) {
-                return next + (offset - start) / defaultSpan;
-            }
-            start += width;
-        }
-        next = runEnd;
-        return -1;
-    };
-    for (auto it = mSizes.lower_bound(begin); it != mSizes.end() && it->first < end; ++it) {
-        if (const std::int64_t found = inDefaultRun(it->first); found >= 0) {
-            return static_cast<std::int32_t>(found);
-        }
-        const std::int64_t span = std::int64_t{it->second} + extraPerItem;
-        if (span > 0) {
-            if (offset < start + span) {
-                return it->first;
-            }
-            start += span;
-        }
-        next = std::int64_t{it->first} + 1;
+    // The first index whose span ends after offset: the sums grow with the index.
+    std::int32_t lo = begin;
+    std::int32_t hi = end - 1;
+    if (Sum(begin, end, extraPerItem) <= offset) {
+        return end - 1;
     }
-    if (const std::int64_t found = inDefaultRun(end); found >= 0) {
-        return static_cast<std::int32_t>(found);
+    while (lo < hi) {
+        const std::int32_t mid = lo + (hi - lo) / 2;
+        if (Sum(begin, mid + 1, extraPerItem) > offset) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
+        }
     }
-    return end - 1;
+    return lo;
 }
 
 } // namespace holiday

@@ -17,7 +17,7 @@ namespace holiday {
 // Compact: the texts of a row are packed into one buffer (per entry the column distance to the
 // previous entry and the text length as variable-length integers, then the text bytes), so a
 // cell costs a few bytes beyond its text. A row that outgrows 16 KB is cut into segments of
-// about 4 KB, kept in a sorted map by their first column, so reading or changing a cell costs
+// about 1 KB, kept in a sorted map by their first column, so reading or changing a cell costs
 // O(log n) in the row's width plus one segment; appending at the end of a row (the reader's
 // order) is amortised O(1). Rows below 67,108,864 live in pages of 1,024 rows; rows at or above
 // it in a sorted map.
@@ -88,7 +88,7 @@ private:
         std::unique_ptr<Segments> mWide; // instead, those of a wide row
         std::int32_t mLastCol = -1;
     };
-    static constexpr std::size_t SegmentBytes = 4096;
+    static constexpr std::size_t SegmentBytes = 1024;
     static constexpr std::size_t WideBytes = 16384;
     static constexpr std::int32_t PageRows = 1024;
     static constexpr std::int32_t PagedRowLimit = 1 << 26;

@@ -320,10 +320,9 @@ void HolidayTable::SetColWidth(std::int32_t col, std::int32_t width) {
     if (col < 0 || col >= mColCount) {
         throw EInvalidGridOperation(IndexOutOfRange);
     }
-    if (mColWidths.Get(col) == std::max(width, 0)) {
+    if (!mColWidths.Set(col, width)) {
         return;
     }
-    mColWidths.Set(col, width);
     mBatch.FirstWidth = std::min(mBatch.FirstWidth, col);
     Notify([&](HolidayTableObserver& o) { o.ColWidthChanged(col); });
 }
@@ -332,10 +331,9 @@ void HolidayTable::SetRowHeight(std::int32_t row, std::int32_t height) {
     if (row < 0 || row >= mRowCount) {
         throw EInvalidGridOperation(IndexOutOfRange);
     }
-    if (mRowHeights.Get(row) == std::max(height, 0)) {
+    if (!mRowHeights.Set(row, height)) {
         return;
     }
-    mRowHeights.Set(row, height);
     mRowHeightsChanged = true;
     mBatch.FirstHeight = std::min(mBatch.FirstHeight, row);
     Notify([&](HolidayTableObserver& o) { o.RowHeightChanged(row); });
