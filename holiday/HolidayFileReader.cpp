@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -50,12 +51,16 @@ void HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding) {
         fail(detail::SystemErrorText(errno));
     }
     HolidayFileParser parser(table);
-    char block[4096];
+    // Large blocks: few system calls, and a row rarely spans two blocks (such a row is read
+    // cell by cell). Small enough to stay in the cache while it is parsed.
+    constexpr std::size_t BlockSize = std::size_t{1} << 18;
+    const std::unique_ptr<char[]> buffer(new char[BlockSize]);
+    char* const block = buffer.get();
     off_t position = 0;
     const off_t size = st.st_size;
     while (position < size) {
-        const auto wanted =
-            static_cast<std::size_t>(std::min<off_t>(size - position, sizeof block));
+        const auto wanted = static_cast<std::size_t>(
+            std::min<off_t>(size - position, static_cast<off_t>(BlockSize)));
         const std::ptrdiff_t n = detail::ReadHook != nullptr
                                      ? detail::ReadHook(mFile.Get(), block, wanted, position)
                                      : ::pread(mFile.Get(), block, wanted, position);
