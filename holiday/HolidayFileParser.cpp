@@ -115,12 +115,17 @@ bool HolidayFileParser::StoreWholeRow(const char* begin, const char* rowEnd, boo
         cells > static_cast<std::size_t>(HolidayTable::MaxCount)) {
         return false;
     }
+    // The delimiters are no continuation bytes, so a well-formed row has well-formed cells;
+    // only a row that is not needs its cells checked one by one.
+    const bool checkCells =
+        !ascii &&
+        !IsWellFormedUtf8(std::string_view(begin, static_cast<std::size_t>(rowEnd - begin)));
     mTexts.resize(cells);
     const char* start = begin;
     for (std::size_t k = 0; k < cells; ++k) {
         const char* stop = k + 1 < cells ? mCellEnds[k] : rowEnd;
         const std::string_view bytes(start, static_cast<std::size_t>(stop - start));
-        mTexts[k] = ascii || IsWellFormedUtf8(bytes) ? bytes : std::string_view();
+        mTexts[k] = !checkCells || IsWellFormedUtf8(bytes) ? bytes : std::string_view();
         start = stop + 1;
     }
     const auto row = static_cast<std::int32_t>(mRow);

@@ -3,13 +3,23 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace holiday {
 
 bool IsWellFormedUtf8(std::string_view bytes) noexcept {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
     while (p < end) {
-        // Plain ASCII eight bytes at a time.
+        // Plain ASCII sixteen, then eight bytes at a time.
+#if defined(__SSE2__)
+        while (end - p >= 16 &&
+               _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) == 0) {
+            p += 16;
+        }
+#endif
         while (end - p >= 8) {
             std::uint64_t word = 0;
             std::memcpy(&word, p, sizeof word);

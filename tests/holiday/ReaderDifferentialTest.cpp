@@ -1,0 +1,156 @@
+// The reader against the simplest reading of the format: one byte at a time, one count step and
+// one SetCell per cell. Both read the same random files into tables in the same state; the
+// counts, every text in the store (visible or hidden beyond the extent) and the errors must
+// agree.
+
+#include "holiday/HolidayFile.h"
+#include "holiday/HolidayFileFormat.h"
+#include "holiday/HolidayTable.h"
+#include "holiday/Utf8.h"
+#include "tests/support/TemporaryFolder.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <utility>
+
+namespace holiday {
+namespace {
+
+// The model: the reader's rules followed literally.
+void SimpleLoad(HolidayTable& table, const std::string& bytes) {
+    std::int32_t cell = 0;
+    std::int32_t row = 1;
+    std::string pending;
+    auto commit = [&] {
+        table.SetCell(cell - 1, row - 1, IsWellFormedUtf8(pending) ? pending : std::string());
+        pending.clear();
+    };
+    for (const char byte : bytes) {
+        if (byte == '\x00') {
+            ++cell;
+            if (table.RowCount() < row) {
+                table.SetRowCount(row);
+            }
+            if (table.ColCount() < cell) {
+                table.SetColCount(cell);
+            }
+            commit();
+        } else if (byte == '\x01') {
+            ++cell;
+            if (table.ColCount() < cell) {
+                table.SetColCount(cell);
+            }
+            commit();
+            ++row;
+            if (table.RowCount() < row) {
+                table.SetRowCount(row);
+            }
+            cell = 0;
+        } else {
+            pending += byte;
+        }
+    }
+    table.SetRowCount(table.RowCount() - 1);
+}
+
+struct Snapshot {
+    std::int32_t Cols, Rows, FixedCols, FixedRows;
+    GridCoord Current;
+    std::map<std::pair<std::int32_t, std::int32_t>, std::string> Texts; // (row, col)
+    bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot Take(const HolidayTable& table) {
+    Snapshot s{table.ColCount(),  table.RowCount(),    table.FixedCols(),
+               table.FixedRows(), table.CurrentCell(), {}};
+    for (std::int64_t r = 0; r < table.Cells().RowEnd(); ++r) {
+        const auto row = static_cast<std::int32_t>(r);
+        std::int32_t col = 0;
+        std::string_view text;
+        for (auto entries = table.Cells().Entries(row); entries.Next(col, text);) {
+            s.Texts[{row, col}] = std::string(text);
+            EXPECT_EQ(table.GetCell(col, row), text);
+        }
+    }
+    return s;
+}
+
+// Random bytes with the shapes that matter: delimiters in runs, ragged and empty rows, ASCII,
+// well-formed and broken UTF-8, cells longer than a block, and no final 0x01 at times.
+std::string RandomFile(std::mt19937& random, std::size_t targetSize) {
+    static const char* const pieces[] = {
+        "a",        "Ostern", "30.11",        "+Su",          "ä",
+        "€",        "𝄞",      "\xC3\x28",     "\xED\xA0\x80", "\xF4\x90\x80\x80",
+        "\xE2\x82", "\x80",   "\x02\x1F\x7F", "\xEF\xBB\xBF"};
+    std::string bytes;
+    while (bytes.size() < targetSize) {
+        const auto pick = random() % 20;
+        if (pick < 5) {
+            bytes += '\x00';
+        } else if (pick < 7) {
+            bytes += '\x01';
+        } else if (pick == 7 && random() % 8 == 0) {
+            bytes.append(5000 + random() % 5000, static_cast<char>('b' + random() % 20));
+        } else {
+            bytes += pieces[random() % std::size(pieces)];
+        }
+    }
+    if (random() % 4 != 0) {
+        bytes += '\x01';
+    }
+    return bytes;
+}
+
+// A table in one of the states a reader may meet: fresh from the open reset, or with texts in
+// the extent and beyond it and a fixed row.
+void Prepare(HolidayTable& table, int state) {
+    table.ResetForOpen();
+    if (state == 1) {
+        table.SetColCount(9);
+        table.SetRowCount(7);
+        for (std::int32_t r = 0; r < 7; ++r) {
+            table.SetCell(r, r, "old " + std::to_string(r));
+            table.SetCell(8, r, "far");
+        }
+        table.SetColCount(4);
+        table.SetRowCount(3);
+        table.SetFixedRows(1);
+    }
+}
+
+TEST(ReaderDifferentialTest, MatchesTheByteByByteReading) {
+    std::mt19937 random(20240614);
+    const testsupport::TemporaryFolder folder("reader-differential");
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        // Mostly small files; some longer than the file reader's block of 256 KB.
+        const std::size_t size = round % 50 == 49 ? 300'000 + random() % 300'000 : random() % 3000;
+        const std::string bytes = RandomFile(random, size);
+        const int state = round % 2;
+
+        HolidayTable model;
+        Prepare(model, state);
+        SimpleLoad(model, bytes);
+        const Snapshot expected = Take(model);
+
+        HolidayTable fromStream;
+        Prepare(fromStream, state);
+        std::istringstream in(bytes);
+        LoadFromStream(fromStream, in);
+        ASSERT_TRUE(Take(fromStream) == expected) << "stream";
+
+        const std::string path = folder.At("random.hol");
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        HolidayTable fromFile;
+        Prepare(fromFile, state);
+        LoadFromFile(fromFile, path);
+        ASSERT_TRUE(Take(fromFile) == expected) << "file";
+    }
+}
+
+} // namespace
+} // namespace holiday
