@@ -333,6 +333,7 @@ void CellStore::AppendToRow(RowData& data, std::int32_t col, std::string_view te
 }
 
 void CellStore::Set(std::int32_t col, std::int32_t row, std::string_view text) {
+    ++mRevision;
     if (col < 0 || row < 0) {
         throw std::out_of_range("CellStore: negative cell position");
     }
@@ -405,6 +406,7 @@ void CellStore::Set(std::int32_t col, std::int32_t row, std::string_view text) {
 }
 
 void CellStore::SetRow(std::int32_t row, std::span<const std::string_view> texts) {
+    ++mRevision;
     if (row < 0) {
         throw std::out_of_range("CellStore: negative row");
     }
@@ -466,6 +468,7 @@ void CellStore::SetRow(std::int32_t row, std::span<const std::string_view> texts
 }
 
 void CellStore::ClearAll() noexcept {
+    ++mRevision;
     mPages.clear();
     mPages.shrink_to_fit();
     mFarRows.clear();
@@ -475,6 +478,7 @@ void CellStore::ClearAll() noexcept {
 }
 
 void CellStore::CopyRow(std::int32_t target, std::int32_t source, std::int32_t colLimit) {
+    ++mRevision;
     if (target < 0 || source < 0) {
         throw std::out_of_range("CellStore: negative row");
     }
@@ -526,6 +530,7 @@ void CellStore::CopyRow(std::int32_t target, std::int32_t source, std::int32_t c
 }
 
 void CellStore::ClearRange(std::int32_t colLimit, std::int32_t rowLimit) {
+    ++mRevision;
     if (colLimit <= 0 || rowLimit <= 0) {
         return;
     }

@@ -79,6 +79,10 @@ public:
     // Removes every text at a column below colLimit in rows 0 .. rowLimit - 1.
     void ClearRange(std::int32_t colLimit, std::int32_t rowLimit);
 
+    // Counts the changes: any call that may change a text gives a new value (views from View
+    // and Entries are valid only while it stays the same).
+    [[nodiscard]] std::uint64_t Revision() const noexcept { return mRevision; }
+
     // The bytes held for the texts and their bookkeeping (an estimate of the heap in use).
     [[nodiscard]] std::size_t MemoryUsage() const noexcept;
 
@@ -114,6 +118,7 @@ private:
     std::int32_t mAppendRow = -1;
     // The size of the row appended before it, reserved for the next row appended to.
     std::size_t mRowSizeHint = 0;
+    std::uint64_t mRevision = 0;
 };
 
 namespace detail {

@@ -29,6 +29,36 @@ namespace {
 
 } // namespace
 
+namespace {
+
+// Steps (1 to 6, or none) from date to the nearest target day in the direction of the move.
+[[nodiscard]] CalendarDate MoveToWeekday(CalendarDate date, int direction, int target) {
+    const int steps = ((target - date.DayOfWeek()) * direction + 7) % 7;
+    return steps != 0 ? date.AddDays(direction * steps) : date;
+}
+
+// "D.M" with one or two digits each: the day and the month; false for any other text.
+[[nodiscard]] bool ReadDayMonth(std::string_view text, int& day, int& month) noexcept {
+    const std::size_t point = text.find('.');
+    auto digits = [](std::string_view part, int& value) {
+        if (part.empty() || part.size() > 2) {
+            return false;
+        }
+        value = 0;
+        for (const char c : part) {
+            if (c < '0' || c > '9') {
+                return false;
+            }
+            value = value * 10 + (c - '0');
+        }
+        return true;
+    };
+    return point != std::string_view::npos && digits(text.substr(0, point), day) &&
+           digits(text.substr(point + 1), month);
+}
+
+} // namespace
+
 CalendarDate EvaluateHolidayRule(std::string_view startDate, std::string_view weekday,
                                  std::string_view offset, std::uint16_t year,
                                  std::uint16_t easterDay, std::uint16_t easterMonth) {
@@ -46,16 +76,65 @@ CalendarDate EvaluateHolidayRule(std::string_view startDate, std::string_view we
 
     if (weekday != "0") {
         const int direction = weekday.find('-') != std::string_view::npos ? -1 : 1;
-        const int target = TargetDayOfWeek(weekday);
-        // Steps (1 to 6, or none) to the nearest target day in the direction of the move.
-        const int steps = ((target - date.DayOfWeek()) * direction + 7) % 7;
-        if (steps != 0) {
-            date = date.AddDays(direction * steps);
-        }
+        date = MoveToWeekday(date, direction, TargetDayOfWeek(weekday));
     }
 
     if (offset != "0") {
         date = date.AddDays(ParseInteger(offset));
+    }
+    return date;
+}
+
+PreparedHolidayRule::PreparedHolidayRule(std::string_view startDate, std::string_view weekday,
+                                         std::string_view offset)
+    : mStartText(startDate), mWeekdayText(weekday), mOffsetText(offset) {
+    // A day and month is taken as read only where the full conversion agrees in a leap year;
+    // anything else is converted in full every year, with its errors.
+    int day = 0;
+    int month = 0;
+    if (startDate == "Easter") {
+        mStart = Start::Easter;
+    } else if (ReadDayMonth(startDate, day, month) && CalendarDate::IsValidYmd(2004, month, day)) {
+        try {
+            if (EvaluateHolidayRule(startDate, "0", "0", 2004, 11, 4) ==
+                CalendarDate::FromYmd(2004, month, day)) {
+                mStart = Start::DayMonth;
+                mDay = static_cast<std::int8_t>(day);
+                mMonth = static_cast<std::int8_t>(month);
+            }
+        } catch (...) { // converted in full, and fails, every year
+        }
+    }
+    if (weekday != "0") {
+        mDirection = static_cast<std::int8_t>(weekday.find('-') != std::string_view::npos ? -1 : 1);
+        mTarget = static_cast<std::int8_t>(TargetDayOfWeek(weekday));
+    }
+    if (offset == "0") {
+        mOffsetRead = true;
+    } else {
+        try {
+            mOffset = ParseInteger(offset);
+            mOffsetRead = true;
+        } catch (...) { // read again, and fails, every year
+        }
+    }
+}
+
+CalendarDate PreparedHolidayRule::Evaluate(std::uint16_t year, std::uint16_t easterDay,
+                                           std::uint16_t easterMonth) const {
+    if (mStart == Start::Other || !mOffsetRead ||
+        (mStart == Start::DayMonth && !CalendarDate::IsValidYmd(year, mMonth, mDay))) {
+        return EvaluateHolidayRule(mStartText, mWeekdayText, mOffsetText, year, easterDay,
+                                   easterMonth);
+    }
+    CalendarDate date = mStart == Start::Easter
+                            ? CalendarDate::FromYmd(year, easterMonth, easterDay)
+                            : CalendarDate::FromYmd(year, mMonth, mDay);
+    if (mDirection != 0) {
+        date = MoveToWeekday(date, mDirection, mTarget);
+    }
+    if (mOffsetText != "0") {
+        date = date.AddDays(mOffset);
     }
     return date;
 }

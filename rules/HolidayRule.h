@@ -22,4 +22,29 @@ namespace rules {
                                                std::string_view offset, std::uint16_t year,
                                                std::uint16_t easterDay, std::uint16_t easterMonth);
 
+// One rule's texts read once, for its evaluation in many years. Evaluate gives exactly what
+// EvaluateHolidayRule gives for the same texts, and throws the same errors in the same order;
+// the texts must stay alive and unchanged while the rule is used.
+class PreparedHolidayRule {
+public:
+    PreparedHolidayRule(std::string_view startDate, std::string_view weekday,
+                        std::string_view offset);
+
+    [[nodiscard]] CalendarDate Evaluate(std::uint16_t year, std::uint16_t easterDay,
+                                        std::uint16_t easterMonth) const;
+
+private:
+    enum class Start : std::uint8_t { Easter, DayMonth, Other };
+    std::string_view mStartText;
+    std::string_view mWeekdayText;
+    std::string_view mOffsetText;
+    Start mStart = Start::Other;
+    std::int8_t mDay = 0;
+    std::int8_t mMonth = 0;
+    std::int8_t mDirection = 0; // 0: no move
+    std::int8_t mTarget = 1;
+    bool mOffsetRead = false; // the offset text was read (or is "0"); otherwise reread and fail
+    std::int32_t mOffset = 0;
+};
+
 } // namespace rules

@@ -157,3 +157,40 @@ TEST(EvaluateHolidayRule, FailuresCarryTheirMessage) {
 }
 
 } // namespace
+
+namespace {
+
+// The date, or the message of the error.
+template <typename Evaluation> std::string Outcome(Evaluation&& evaluate) {
+    try {
+        return std::to_string(evaluate().DayNumber());
+    } catch (const holiday::EConvertError& e) {
+        return std::string("error: ") + e.what();
+    }
+}
+
+TEST(PreparedHolidayRule, GivesWhatTheFullEvaluationGivesEveryYear) {
+    const struct {
+        const char* Start;
+        const char* Weekday;
+        const char* Offset;
+    } texts[] = {
+        {"Easter", "0", "+1"},    {"30.11", "-We", "0"},  {"1.3", "+Su", "+14"},
+        {"29.02", "0", "0"},      {"29.2", "+Mo", "-1"},  {"31.04", "0", "0"},
+        {"01.13", "0", "0"},      {"24.12", "0", "$0E"},  {"24.12", "0", "x"},
+        {"1.5.", "0", "0"},       {" 1.5", "0", "0"},     {"001.5", "0", "0"},
+        {"easter", "0", "0"},     {"Easter", "Sa-", "0"}, {"31.12", "0", "99999999"},
+        {"1.1", "0", "-9999999"}, {"", "0", "0"},         {"7.7", "", ""},
+    };
+    for (const auto& t : texts) {
+        const rules::PreparedHolidayRule rule(t.Start, t.Weekday, t.Offset);
+        for (std::uint16_t year = 2000; year <= 2016; ++year) {
+            const rules::EasterDate easter = rules::Ostern(year);
+            EXPECT_EQ(Outcome([&] { return rule.Evaluate(year, easter.Day, easter.Month); }),
+                      Outcome([&] { return Evaluate(t.Start, t.Weekday, t.Offset, year); }))
+                << t.Start << " " << t.Weekday << " " << t.Offset << " " << year;
+        }
+    }
+}
+
+} // namespace
