@@ -32,6 +32,11 @@ public:
         RowEntries() = default;
         // Moves to the next entry; false once the row is exhausted.
         bool Next(std::int32_t& col, std::string_view& text) noexcept;
+        // The packed bytes left to walk in a row held in one buffer (at least the bytes of its
+        // texts); SIZE_MAX for a row held in segments.
+        [[nodiscard]] std::size_t PackedSizeLeft() const noexcept {
+            return mSegments != nullptr ? SIZE_MAX : static_cast<std::size_t>(mEnd - mPos);
+        }
 
     private:
         friend class CellStore;

@@ -52,6 +52,18 @@ public:
             }
         }
     }
+    // Room for n bytes at the returned place, flushing first when needed; nullptr when n is
+    // more than the buffer holds. Commit says where the bytes written there end.
+    char* Reserve(std::size_t n) {
+        if (n > Capacity - mUsed) {
+            Flush();
+            if (n > Capacity) {
+                return nullptr;
+            }
+        }
+        return mBuffer.get() + mUsed;
+    }
+    void Commit(const char* end) noexcept { mUsed = static_cast<std::size_t>(end - mBuffer.get()); }
     void Flush() {
         if (mUsed > 0) {
             mFlush(mBuffer.get(), mUsed);
@@ -73,10 +85,38 @@ void WriteRows(const HolidayTable& table, ChunkedOutput& out) {
     const CellStore& cells = table.Cells();
     for (std::int32_t r = 0; r < rows; ++r) {
         std::int64_t next = 0; // the first column not yet written
-        if (r < cells.RowEnd()) {
+        auto entries = r < cells.RowEnd() ? cells.Entries(r) : CellStore::RowEntries();
+        // A row held in one buffer writes at most its texts and one delimiter per column: it
+        // goes straight into the output buffer.
+        const std::size_t packed = entries.PackedSizeLeft();
+        if (packed < std::size_t{1} << 30) {
+            if (char* p = out.Reserve(packed + static_cast<std::size_t>(cols))) {
+                std::int32_t col = 0;
+                std::string_view text;
+                while (entries.Next(col, text) && col < cols) {
+                    for (std::int64_t gap = col - next; gap > 0; --gap) {
+                        *p++ = '\x00';
+                    }
+                    std::memcpy(p, text.data(), text.size());
+                    p += text.size();
+                    if (col != cols - 1) {
+                        *p++ = '\x00';
+                    }
+                    next = std::int64_t{col} + 1;
+                }
+                if (next < cols) {
+                    std::memset(p, 0, static_cast<std::size_t>(cols - 1 - next));
+                    p += cols - 1 - next;
+                }
+                *p++ = '\x01';
+                out.Commit(p);
+                continue;
+            }
+        }
+        {
             std::int32_t col = 0;
             std::string_view text;
-            for (auto entries = cells.Entries(r); entries.Next(col, text) && col < cols;) {
+            for (; entries.Next(col, text) && col < cols;) {
                 out.PutRepeated('\x00', col - next);
                 out.Put(text);
                 if (col != cols - 1) {
