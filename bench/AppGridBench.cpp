@@ -1,9 +1,12 @@
 // The grid over a table of 1,048,576 rows x 8 columns filled with holiday rules: the first
 // paint of a new grid, scrolling to the last row and painting, and one keystroke into a cell.
 // Memory is reported as the growth of the resident set from the filled table to the painted
-// window.
+// window. Also the open command in a shown window, grid attached, until its first paint is
+// done, on the file of HOLIDAY_BENCH_FILE (when set).
 
 #include "app/HolidayGrid.h"
+#include "app/TForm1.h"
+#include "holiday/HolidayFile.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -126,6 +129,28 @@ void BM_KeystrokeIntoCell(benchmark::State& state) {
     table.SetCurrentCell({0, 1});
 }
 BENCHMARK(BM_KeystrokeIntoCell)->Unit(benchmark::kMicrosecond);
+
+// The open command once its dialog has returned the path: open, reset, read, size the
+// configuration columns; then the window's layout and the grid's first paint.
+void BM_OpenInWindow(benchmark::State& state) {
+    const char* path = std::getenv("HOLIDAY_BENCH_FILE");
+    if (path == nullptr || *path == '\0') {
+        state.SkipWithError("HOLIDAY_BENCH_FILE is not set");
+        return;
+    }
+    TForm1 form;
+    form.resize(TForm1::DesignWidth, TForm1::DesignHeight);
+    form.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        holiday::OpenHolidayFile(form.Table(), path);
+        form.ConfExit(nullptr);
+        QCoreApplication::processEvents();
+        form.sg->viewport()->repaint();
+    }
+    state.counters["rows"] = form.Table().RowCount();
+}
+BENCHMARK(BM_OpenInWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The cold first paint (fonts, caches) and what the painted window adds to the resident set.
 void ReportColdStart() {

@@ -1,7 +1,7 @@
 // Loading and saving a .hol file of 1,000,000 rows x 8 cells (about 100 MB of realistic
 // texts). The file comes from HOLIDAY_BENCH_FILE, or is generated into /tmp when that is unset.
 //
-//   bench_HolidayFileBench --generate=PATH   writes the file and exits
+//   bench_HolidayFileBench --generate=PATH [--rows=N]   writes the file (N rows) and exits
 //   bench_HolidayFileBench --load-once=PATH  loads it once and prints the peak memory
 
 #include "holiday/HolidayFile.h"
@@ -51,11 +51,11 @@ std::string GeneratedRow(int r) {
     return row;
 }
 
-void Generate(const std::string& path) {
+void Generate(const std::string& path, int rows = BenchRows) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << "Titel" << '\0' << "Datum" << '\0' << "Richtung" << '\0' << "Offset" << '\0' << "Notiz"
         << '\0' << "BY" << '\0' << "NW" << '\0' << "SN" << '\x01';
-    for (int r = 1; r < BenchRows; ++r) {
+    for (int r = 1; r < rows; ++r) {
         out << GeneratedRow(r);
     }
 }
@@ -111,11 +111,21 @@ void BM_SaveHolidayFile(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveHolidayFile)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
+// The same save with the sync of the temporary file left out: the program's own work.
+void BM_SaveHolidayFileWithoutSync(benchmark::State& state) {
+    holiday::detail::SyncHook = [](int) { return 0; };
+    BM_SaveHolidayFile(state);
+    holiday::detail::SyncHook = nullptr;
+}
+BENCHMARK(BM_SaveHolidayFileWithoutSync)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::string(argv[1]).rfind("--generate=", 0) == 0) {
-        Generate(std::string(argv[1]).substr(11));
+    if (argc >= 2 && std::string(argv[1]).rfind("--generate=", 0) == 0) {
+        const bool counted = argc == 3 && std::string(argv[2]).rfind("--rows=", 0) == 0;
+        Generate(std::string(argv[1]).substr(11),
+                 counted ? std::stoi(std::string(argv[2]).substr(7)) : BenchRows);
         return 0;
     }
     if (argc == 2 && std::string(argv[1]).rfind("--load-once=", 0) == 0) {

@@ -3,6 +3,7 @@
 #include "holiday/Exception.h"
 #include "holiday/Utf8.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -104,8 +105,10 @@ void HolidayFileParser::Feed(const char* data, std::size_t size) {
                 continue;
             }
         }
+        GrowCounts();
         p = FeedCell(p, end);
     }
+    GrowCounts();
 }
 
 bool HolidayFileParser::StoreWholeRow(const char* begin, const char* rowEnd, bool ascii) {
@@ -128,19 +131,24 @@ bool HolidayFileParser::StoreWholeRow(const char* begin, const char* rowEnd, boo
         mTexts[k] = !checkCells || IsWellFormedUtf8(bytes) ? bytes : std::string_view();
         start = stop + 1;
     }
+    // The counts only grow, and below their limits, so they may follow a little later.
     const auto row = static_cast<std::int32_t>(mRow);
-    if (cells > 1 && mTable.RowCount() < row) {
-        mTable.SetRowCount(row);
-    }
-    if (mTable.ColCount() < static_cast<std::int64_t>(cells)) {
-        mTable.SetColCount(static_cast<std::int32_t>(cells));
-    }
+    mNeededCols = std::max(mNeededCols, static_cast<std::int32_t>(cells));
+    mNeededRows = std::max(mNeededRows, row + 1);
     mTable.SetRowCells(row - 1, mTexts);
     ++mRow;
-    if (mTable.RowCount() < mRow) {
-        mTable.SetRowCount(static_cast<std::int32_t>(mRow));
-    }
     return true;
+}
+
+void HolidayFileParser::GrowCounts() {
+    if (mTable.ColCount() < mNeededCols) {
+        mTable.SetColCount(mNeededCols);
+    }
+    if (mTable.RowCount() < mNeededRows) {
+        mTable.SetRowCount(mNeededRows);
+    }
+    mNeededCols = 0;
+    mNeededRows = 0;
 }
 
 const char* HolidayFileParser::FeedCell(const char* p, const char* end) {
@@ -187,6 +195,7 @@ void HolidayFileParser::EndCell(std::string_view bytes, bool endsRow) {
 }
 
 void HolidayFileParser::Finish() {
+    GrowCounts();
     mPending.clear();
     mTable.SetRowCount(mTable.RowCount() - 1);
 }

@@ -38,6 +38,8 @@ private:
     // where it stopped.
     const char* FeedCell(const char* p, const char* end);
     void EndCell(std::string_view bytes, bool endsRow);
+    // Brings the counts up to what the rows stored at once demand.
+    void GrowCounts();
 
     HolidayTable& mTable;
     HolidayTable::NotificationBatch mBatch;
@@ -46,6 +48,10 @@ private:
     std::string mPending;                 // bytes of a cell that started in an earlier block
     std::vector<const char*> mCellEnds;   // the 0x00 bytes of the row being scanned
     std::vector<std::string_view> mTexts; // the texts of a whole row
+    // The counts that the rows stored at once demand; they reach the table at the end of each
+    // block and before any cell is stored by itself.
+    std::int32_t mNeededCols = 0;
+    std::int32_t mNeededRows = 0;
 };
 
 } // namespace holiday
