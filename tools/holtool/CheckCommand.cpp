@@ -146,7 +146,7 @@ int RunCheck(const std::vector<std::string>& files, YearRange years, std::ostrea
             holiday::OpenHolidayFile(table, file);
         } catch (const holiday::Exception& error) {
             out.flush();
-            err << "holtool: " << OneLine(DisplayText(error)) << '\n';
+            err << "holtool: " << OneLine(holiday::DisplayText(error)) << '\n';
             unreadable = true;
             continue;
         }
