@@ -6,6 +6,7 @@
 #include "app/HolidayGrid.h"
 #include "app/ReportMemo.h"
 #include "rules/Easter.h"
+#include "rules/RuleColumns.h"
 #include "rules/TestReport.h"
 
 #include <QCheckBox>
@@ -301,7 +302,8 @@ void TForm1::Button5Click(QObject* /*sender*/) {
 }
 
 void TForm1::Button6Click(QObject* /*sender*/) {
-    if (mTable.ColCount() > RuleColumnCount) {
+    // The rule columns stay.
+    if (mTable.ColCount() > rules::RuleColumnCount) {
         mTable.SetColCount(mTable.ColCount() - 1);
     }
 }
@@ -313,11 +315,11 @@ void TForm1::ConfExit(QObject* /*sender*/) {
     // One walk along the header row: a wide row costs its length, not its square.
     const std::int32_t cols = mTable.ColCount();
     const int emptyWidth = metrics.horizontalAdvance(QString()) + AutosizePadding;
-    std::int32_t next = RuleColumnCount;
+    std::int32_t next = rules::RuleColumnCount;
     std::int32_t col = 0;
     std::string_view header;
     for (auto entries = mTable.Cells().Entries(0); entries.Next(col, header) && col < cols;) {
-        if (col < RuleColumnCount) {
+        if (col < rules::RuleColumnCount) {
             continue;
         }
         for (; next < col; ++next) {

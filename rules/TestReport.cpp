@@ -4,6 +4,7 @@
 #include "rules/DateConversion.h"
 #include "rules/Easter.h"
 #include "rules/HolidayRule.h"
+#include "rules/RuleColumns.h"
 
 #include <algorithm>
 #include <stdexcept>
