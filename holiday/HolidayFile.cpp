@@ -279,7 +279,10 @@ void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding) {
     parser.Finish();
 }
 
-void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding) {
+namespace {
+
+// The safe save of SaveToFile: write(output) puts the file's bytes into a ChunkedOutput.
+template <typename WriteFunction> void SafeSave(const std::string& path, WriteFunction write) {
     const std::string shownPath = detail::AbsolutePath(path);
     const std::string target = ResolveLinks(shownPath, shownPath);
 
@@ -338,7 +341,7 @@ void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding
             WriteAll(fd, data, size);
         };
         ChunkedOutput<decltype(flush)> output(flush);
-        WriteTable(table, output);
+        write(output);
     } catch (const std::system_error& e) {
         fail(e.code().value());
     }
@@ -353,6 +356,19 @@ void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding
     }
     temp.MarkRenamed();
     SyncFolder(target);
+}
+
+} // namespace
+
+void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding) {
+    SafeSave(path, [&table](auto& output) { WriteTable(table, output); });
+}
+
+void SaveBytesToFile(std::string_view bytes, const std::string& path) {
+    SafeSave(path, [bytes](auto& output) {
+        output.Put(bytes);
+        output.Flush();
+    });
 }
 
 } // namespace holiday

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 namespace holiday {
 
@@ -37,6 +38,10 @@ void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding = TextEn
 // temporary file is left behind.
 void SaveToFile(const HolidayTable& table, const std::string& path,
                 TextEncoding = TextEncoding::Utf8);
+
+// Saves bytes to path with the safe save of SaveToFile, which see: same links, permission
+// bits, lock, errors and guarantees.
+void SaveBytesToFile(std::string_view bytes, const std::string& path);
 
 // An existing file opened for reading, holding a shared lock for its life (another program
 // holding a write lock makes the open fail).
