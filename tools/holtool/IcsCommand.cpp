@@ -195,6 +195,10 @@ int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err) {
         err << DisplayText(error) << '\n';
         return ExitFaults;
     }
+    if (events.empty()) {
+        err << "holtool: warning: no rule is marked for " << options.Config
+            << (options.Marks ? " with one of " + *options.Marks : std::string()) << '\n';
+    }
     const std::string text = CalendarText(events, std::time(nullptr));
     if (options.Output) {
         holiday::SaveBytesToFile(text, *options.Output);
