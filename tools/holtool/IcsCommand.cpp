@@ -7,6 +7,7 @@
 #include "rules/HolidayRule.h"
 #include "tools/holtool/ToolError.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -39,11 +40,6 @@ using Component = std::unique_ptr<icalcomponent, ComponentDeleter>;
 struct BufferDeleter {
     void operator()(char* text) const noexcept { icalmemory_free_buffer(text); }
 };
-
-// Length of the UTF-8 sequence that starts with lead (1 for a stray continuation byte).
-std::size_t Utf8Length(unsigned char lead) noexcept {
-    return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-}
 
 icaltimetype IcalDate(rules::CalendarDate date) {
     icaltimetype time = icaltime_null_date();
@@ -85,23 +81,15 @@ std::int32_t FindConfigColumn(const holiday::HolidayTable& table, const std::str
 }
 
 bool MarkSelected(const std::string& mark, const std::optional<std::string>& marks) {
-    if (mark.empty()) {
-        return false;
+    if (mark.empty() || !marks) {
+        return !mark.empty();
     }
-    if (!marks) {
-        return true;
-    }
-    if (Utf8Length(static_cast<unsigned char>(mark.front())) != mark.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < marks->size();) {
-        const std::size_t length = Utf8Length(static_cast<unsigned char>((*marks)[i]));
-        if (marks->compare(i, length, mark) == 0) {
-            return true;
-        }
-        i += length;
-    }
-    return false;
+    // One character (one byte that is no UTF-8 continuation byte); UTF-8 being
+    // self-synchronising, it is found in marks only as a whole character.
+    const auto starts = std::count_if(mark.begin(), mark.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    });
+    return starts == 1 && marks->find(mark) != std::string::npos;
 }
 
 std::string EventUid(const std::string& fileName, const std::string& config,
@@ -184,7 +172,7 @@ int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err) {
     holiday::OpenHolidayFile(table, options.File);
     const std::int32_t col = FindConfigColumn(table, options.Config);
     if (!years.EasterExact()) {
-        err << "holtool: warning: the Easter date is exact only for the years 1900 to 2099\n";
+        err << EasterInexactWarning;
     }
 
     std::vector<HolidayEvent> events;
