@@ -112,7 +112,8 @@ Christmas Day|25.12|25.12
 New Year's Eve|31.12|31.12
 )";
 
-// The statutory holidays of each state: marked "#" in its column, and no others.
+// The statutory holidays of each state: marked "#" in its column, and no others; holidays of
+// part of a state are marked "1".
 const char* const GermanCommon = "Neujahr|Karfreitag|Ostermontag|Tag der Arbeit|Christi "
                                  "Himmelfahrt|Pfingstmontag|Tag der Deutschen "
                                  "Einheit|1. Weihnachtstag|2. Weihnachtstag";
@@ -124,11 +125,13 @@ const struct {
     const char* File;
     const char* Configs; // blank-separated
     std::string Statutory;
+    const char* PartOfState = "";
 } StatutoryHolidays[] = {
     {"de.hol", "DE-BW",
      std::string(GermanCommon) + "|Heilige Drei Könige|Fronleichnam|Allerheiligen"},
     {"de.hol", "DE-BY",
-     std::string(GermanCommon) + "|Heilige Drei Könige|Fronleichnam|Allerheiligen"},
+     std::string(GermanCommon) + "|Heilige Drei Könige|Fronleichnam|Allerheiligen",
+     "Augsburger Hohes Friedensfest|Mariä Himmelfahrt"},
     {"de.hol", "DE-BE", std::string(GermanCommon) + "|Internationaler Frauentag"},
     {"de.hol", "DE-BB", std::string(GermanCommon) + "|Ostersonntag|Pfingstsonntag|Reformationstag"},
     {"de.hol", "DE-HB DE-HH DE-NI DE-SH", std::string(GermanCommon) + "|Reformationstag"},
@@ -137,9 +140,11 @@ const struct {
     {"de.hol", "DE-NW DE-RP", std::string(GermanCommon) + "|Fronleichnam|Allerheiligen"},
     {"de.hol", "DE-SL",
      std::string(GermanCommon) + "|Fronleichnam|Mariä Himmelfahrt|Allerheiligen"},
-    {"de.hol", "DE-SN", std::string(GermanCommon) + "|Reformationstag|Buß- und Bettag"},
+    {"de.hol", "DE-SN", std::string(GermanCommon) + "|Reformationstag|Buß- und Bettag",
+     "Fronleichnam"},
     {"de.hol", "DE-ST", std::string(GermanCommon) + "|Heilige Drei Könige|Reformationstag"},
-    {"de.hol", "DE-TH", std::string(GermanCommon) + "|Weltkindertag|Reformationstag"},
+    {"de.hol", "DE-TH", std::string(GermanCommon) + "|Weltkindertag|Reformationstag",
+     "Fronleichnam"},
     {"at.hol", "AT-1 AT-2 AT-3 AT-4 AT-5 AT-6 AT-7 AT-8 AT-9", AustrianNational},
     {"us.hol", "US",
      "New Year's Day|Birthday of Martin Luther King, Jr.|Washington's Birthday|Memorial Day|"
@@ -196,13 +201,17 @@ TEST(ExamplesTest, EachStateMarksExactlyItsStatutoryHolidays) {
             const auto& header = rows[0];
             const auto col = static_cast<std::size_t>(
                 std::find(header.begin(), header.end(), config) - header.begin());
-            std::set<std::string> statutory;
+            std::set<std::string> statutory, titleOnly;
             for (const auto& row : rows) {
-                if (row.size() > col && row[col] == "#") {
-                    statutory.insert(row[0].get<std::string>());
+                const std::string mark = row.size() > col ? row[col] : "";
+                if (mark == "#" || mark == "1") {
+                    (mark == "#" ? statutory : titleOnly).insert(row[0].get<std::string>());
                 }
             }
             EXPECT_EQ(statutory, Split(entry.Statutory, '|')) << entry.File << " " << config;
+            for (const std::string& title : Split(entry.PartOfState, '|')) {
+                EXPECT_EQ(titleOnly.count(title), 1u) << config << ": " << title;
+            }
         }
     }
 }
