@@ -18,14 +18,8 @@ using ErrorMessageBox =
     std::function<void(QWidget* owner, const QString& title, const QString& text)>;
 [[nodiscard]] ErrorMessageBox& ErrorMessageBoxSeam();
 
-// The message of an error as the user sees it: the innermost non-empty message of the chain of
-// inner errors (holiday::Exception::InnerException), else the error's own message; a full stop
-// is added when the last character's code lies above that of ".". Errors that are not of our
-// kinds give their what() text; errors that are no std::exception give "Unbekannter Fehler".
+// The message of an error as the user sees it: holiday::DisplayText(error).
 [[nodiscard]] QString DisplayMessage(const std::exception_ptr& error);
-
-// msg with the full stop added when it is not empty and its last code point is above U+002E.
-[[nodiscard]] QString WithFullStop(const QString& msg);
 
 // The top-level handler: cancels any mouse capture, ignores holiday::EAbort and shows every
 // other error with ShowException. sender (the object in whose event the error arose) is not

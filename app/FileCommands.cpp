@@ -1,7 +1,11 @@
 #include "app/FileCommands.h"
 
-#include "app/FilePaths.h"
+#include "holiday/FilePaths.h"
 #include "holiday/HolidayFile.h"
+
+using holiday::FileExists;
+using holiday::FolderOfFile;
+using holiday::NameOfFile;
 
 void FormShowCommand(HolidayFileDialog& openDialog, const std::string& programFilePath) {
     openDialog.SetInitialDir(FolderOfFile(programFilePath));

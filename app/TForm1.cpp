@@ -6,6 +6,7 @@
 #include "app/HolidayGrid.h"
 #include "app/ReportMemo.h"
 #include "rules/Easter.h"
+#include "rules/RuleColumns.h"
 #include "rules/TestReport.h"
 
 #include <QCheckBox>
@@ -300,7 +301,8 @@ void TForm1::Button5Click(QObject* /*sender*/) {
 }
 
 void TForm1::Button6Click(QObject* /*sender*/) {
-    if (mTable.ColCount() > RuleColumnCount) {
+    // The rule columns stay.
+    if (mTable.ColCount() > rules::RuleColumnCount) {
         mTable.SetColCount(mTable.ColCount() - 1);
     }
 }
@@ -308,7 +310,7 @@ void TForm1::Button6Click(QObject* /*sender*/) {
 void TForm1::ConfExit(QObject* /*sender*/) {
     // Measured in the ordinary cell font also while row 0 is fixed and drawn in Arial.
     const QFontMetrics metrics(sg->CellFont());
-    for (std::int32_t col = RuleColumnCount; col < mTable.ColCount(); ++col) {
+    for (std::int32_t col = rules::RuleColumnCount; col < mTable.ColCount(); ++col) {
         const QString header = QString::fromStdString(mTable.GetCell(col, 0));
         mTable.SetColWidth(col, metrics.horizontalAdvance(header) + AutosizePadding);
     }

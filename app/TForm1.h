@@ -28,9 +28,6 @@ public:
     static constexpr int DesignWidth = 1061;
     static constexpr int DesignHeight = 662;
     static constexpr int PanelHeight = 209;
-    // Columns 0 .. 4 hold the rules; "delete last col" keeps them and "autosize col width"
-    // starts after them.
-    static constexpr std::int32_t RuleColumnCount = 5;
     // Pixels added to each measured header width by "autosize col width".
     static constexpr int AutosizePadding = 10;
 

@@ -1,6 +1,5 @@
 #include "app/FileCommands.h"
 
-#include "app/FilePaths.h"
 #include "app/HolidayFileDialog.h"
 #include "holiday/Exception.h"
 #include "holiday/HolidayTable.h"

@@ -5,6 +5,7 @@
 #include "holiday/HolidayTable.h"
 #include "rules/Easter.h"
 #include "rules/HolidayRule.h"
+#include "rules/RuleColumns.h"
 #include "tools/holtool/ToolError.h"
 
 #include <algorithm>
@@ -21,11 +22,11 @@
 namespace holtool {
 namespace {
 
-constexpr std::int32_t TitleCol = 0;
-constexpr std::int32_t StartDateCol = 1;
-constexpr std::int32_t WeekdayCol = 2;
-constexpr std::int32_t OffsetCol = 3;
-constexpr std::int32_t FirstConfigCol = 5;
+using rules::OffsetCol;
+using rules::StartDateCol;
+using rules::TitleCol;
+using rules::WeekdayCol;
+constexpr std::int32_t FirstConfigCol = rules::RuleColumnCount;
 
 // The last year whose events still have a day after them that iCalendar can write.
 constexpr std::int32_t LastIcsYear = YearRange::Max - 1;
@@ -180,7 +181,7 @@ int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err) {
         events = CollectEvents(table, std::filesystem::path(options.File).filename().string(), col,
                                years, options.Marks);
     } catch (const holiday::EConvertError& error) {
-        err << DisplayText(error) << '\n';
+        err << holiday::DisplayText(error) << '\n';
         return ExitFaults;
     }
     if (events.empty()) {
