@@ -12,9 +12,8 @@ class QWidget;
 // program then goes on with the next event.
 
 // Shows a modal critical message box with one OK button and text as plain text (never markup),
-// owned by owner (may be null). Tests
-// replace it so that no box waits for a person; the default one gives the keyboard focus back
-// to the control that had it once the box is closed.
+// owned by owner (may be null). Tests replace it so that no box waits for a person; the default
+// one gives the keyboard focus back to the control that had it once the box is closed.
 using ErrorMessageBox =
     std::function<void(QWidget* owner, const QString& title, const QString& text)>;
 [[nodiscard]] ErrorMessageBox& ErrorMessageBoxSeam();
