@@ -23,6 +23,19 @@ constexpr std::int64_t MaxAnnouncedCells = 64;
     return (std::int64_t{cell.Row} << 32) | static_cast<std::uint32_t>(cell.Col);
 }
 
+// Whether anyone would receive an event: raising one makes the cells' interfaces.
+[[nodiscard]] bool Listening() {
+    return HolidayGridAccessible::EventSinkSeam() || QAccessible::isActive();
+}
+
+void Raise(QAccessibleEvent& event) {
+    if (const auto& sink = HolidayGridAccessible::EventSinkSeam()) {
+        sink(&event);
+    } else {
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 [[nodiscard]] HolidayGridAccessible* TableOf(HolidayGrid& grid) {
     return dynamic_cast<HolidayGridAccessible*>(QAccessible::queryAccessibleInterface(&grid));
 }
@@ -347,20 +360,25 @@ void HolidayGridAccessible::modelChange(QAccessibleTableModelChangeEvent* /*even
 
 // --- Events ------------------------------------------------------------------------------------
 
+HolidayGridAccessible::EventSink& HolidayGridAccessible::EventSinkSeam() {
+    static EventSink sink;
+    return sink;
+}
+
 void HolidayGridAccessible::CurrentCellMoved(HolidayGrid& grid) {
-    if (!QAccessible::isActive() || !grid.hasFocus()) {
+    if (!Listening() || !grid.hasFocus()) {
         return;
     }
     if (HolidayGridAccessible* table = TableOf(grid)) {
         if (QAccessibleInterface* cell = table->Cell(grid.Table().CurrentCell())) {
             QAccessibleEvent focus(cell, QAccessible::Focus);
-            QAccessible::updateAccessibility(&focus);
+            Raise(focus);
         }
     }
 }
 
 void HolidayGridAccessible::CellsChanged(HolidayGrid& grid, GridCoord first, GridCoord last) {
-    if (!QAccessible::isActive()) {
+    if (!Listening()) {
         return;
     }
     const holiday::HolidayTable& t = grid.Table();
@@ -378,7 +396,7 @@ void HolidayGridAccessible::CellsChanged(HolidayGrid& grid, GridCoord first, Gri
         change.setLastRow(b.Row);
         change.setFirstColumn(a.Col);
         change.setLastColumn(b.Col);
-        QAccessible::updateAccessibility(&change);
+        Raise(change);
         return;
     }
     HolidayGridAccessible* table = TableOf(grid);
@@ -390,18 +408,21 @@ void HolidayGridAccessible::CellsChanged(HolidayGrid& grid, GridCoord first, Gri
             QAccessibleInterface* cell = table->Cell({col, row});
             const QString text = cell->text(QAccessible::Value);
             QAccessibleValueChangeEvent value(cell, text);
-            QAccessible::updateAccessibility(&value);
+            Raise(value);
             // Screen readers on Linux follow a cell's text through its name.
             QAccessibleEvent name(cell, QAccessible::NameChanged);
-            QAccessible::updateAccessibility(&name);
+            Raise(name);
         }
     }
 }
 
 void HolidayGridAccessible::TableChanged(HolidayGrid& grid) {
-    if (!QAccessible::isActive()) {
+    if (!Listening()) {
         return;
     }
+    if (HolidayGridAccessible* table = TableOf(grid)) {
+        table->ForgetCells(); // Qt does so too, but only while a bridge listens
+    }
     QAccessibleTableModelChangeEvent change(&grid, QAccessibleTableModelChangeEvent::ModelReset);
-    QAccessible::updateAccessibility(&change);
+    Raise(change);
 }

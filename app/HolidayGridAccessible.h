@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QPointer>
 #include <cstdint>
+#include <functional>
 
 class HolidayGrid;
 
@@ -65,6 +66,11 @@ public:
     static void CurrentCellMoved(HolidayGrid& grid);
     static void CellsChanged(HolidayGrid& grid, holiday::GridCoord first, holiday::GridCoord last);
     static void TableChanged(HolidayGrid& grid);
+
+    // Where these events go when set, in place of Qt's accessibility (which drops every event
+    // while no assistive technology listens). Tests record the events here.
+    using EventSink = std::function<void(QAccessibleEvent*)>;
+    [[nodiscard]] static EventSink& EventSinkSeam();
 
 private:
     friend class HolidayGridCellAccessible;

@@ -171,6 +171,7 @@ TForm1::TForm1(QWidget* parent)
     // A .hol file dropped anywhere on the window opens it, also over the two text boxes,
     // which would otherwise take the file's URL as text.
     setAcceptDrops(true);
+    Memo1->installEventFilter(this);
     Memo1->viewport()->installEventFilter(this);
     sg->Editor()->installEventFilter(this);
     resize(DesignWidth, DesignHeight);
