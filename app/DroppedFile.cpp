@@ -13,7 +13,7 @@ std::optional<std::string> DroppedHolidayFile(const QMimeData* data) {
         return std::nullopt;
     }
     const QString path = urls.front().toLocalFile();
-    if (!path.endsWith(QStringLiteral(".hol"), Qt::CaseInsensitive) || path.endsWith(u'/')) {
+    if (!path.endsWith(QStringLiteral(".hol"), Qt::CaseInsensitive)) {
         return std::nullopt;
     }
     return QFile::encodeName(path).toStdString();

@@ -8,19 +8,13 @@ editor="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
 
 if [ "${2:-}" != "--inside-session" ]; then
-    for tool in Xvfb xdotool dbus-run-session; do
+    for tool in Xvfb xdotool dbus-run-session /usr/libexec/at-spi-bus-launcher; do
         if ! command -v "$tool" >/dev/null; then
-            echo "SKIPPED: $tool is not installed (scripts/install-deps installs it)"
-            exit 77
+            echo "SKIPPED: $tool is missing (scripts/install-deps installs it)"; exit 77
         fi
     done
     if ! /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
-        echo "SKIPPED: python3-pyatspi is not installed (scripts/install-deps installs it)"
-        exit 77
-    fi
-    if [ ! -e /usr/share/dbus-1/services/org.a11y.Bus.service ]; then
-        echo "SKIPPED: at-spi2-core is not installed (scripts/install-deps installs it)"
-        exit 77
+        echo "SKIPPED: python3-pyatspi is missing (scripts/install-deps installs it)"; exit 77
     fi
     exec dbus-run-session -- "$0" "$editor" --inside-session
 fi
@@ -38,8 +32,7 @@ start_xvfb
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" LC_ALL=C.UTF-8
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
-export NO_AT_BRIDGE=0
+export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
 "$editor" >"$work/editor.log" 2>&1 &
 editor_pid=$!
