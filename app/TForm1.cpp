@@ -245,8 +245,6 @@ void TForm1::BuildGrid() {
     sg = new HolidayGrid(mTable, this);
     sg->setObjectName(QStringLiteral("sg"));
     sg->setAccessibleName(QStringLiteral("holiday table"));
-    sg->SetCellFont(WindowFont());
-    sg->SetFixedFont(FixedCellFont());
     for (std::size_t col = 0; col < InitialColWidths.size(); ++col) {
         mTable.SetColWidth(static_cast<std::int32_t>(col), InitialColWidths[col]);
     }
@@ -290,11 +288,7 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (DroppedHolidayFile(event->mimeData())) {
-        event->acceptProposedAction();
-    } else {
-        event->ignore();
-    }
+    dragMoveEvent(event);
 }
 
 void TForm1::dragMoveEvent(QDragMoveEvent* event) {
