@@ -42,17 +42,11 @@ TEST(CommandLineTest, ArgumentsGiveOneActionAndAtMostOneFile) {
     }
 }
 
-std::unique_ptr<QMimeData> Drag(const QStringList& urls, const QString& text = {}) {
+std::unique_ptr<QMimeData> Drag(const QStringList& urls) {
     auto data = std::make_unique<QMimeData>();
-    QList<QUrl> list;
-    for (const QString& url : urls) {
-        list.append(QUrl(url));
-    }
-    if (!list.isEmpty()) {
-        data->setUrls(list);
-    }
-    if (!text.isEmpty()) {
-        data->setText(text);
+    data->setText(QStringLiteral("x.hol"));
+    if (!urls.isEmpty()) {
+        data->setUrls(QList<QUrl>(urls.begin(), urls.end()));
     }
     return data;
 }
@@ -71,7 +65,7 @@ TEST(DroppedFileTest, OnlyOneLocalHolFileIsTaken) {
         {{}, std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(DroppedHolidayFile(Drag(c.Urls, QStringLiteral("x.hol")).get()), c.Path)
+        EXPECT_EQ(DroppedHolidayFile(Drag(c.Urls).get()), c.Path)
             << c.Urls.join(u' ').toStdString();
     }
 }
