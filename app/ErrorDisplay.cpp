@@ -14,6 +14,8 @@ void ShowCriticalBox(QWidget* owner, const QString& title, const QString& text) 
     QPointer<QWidget> focused = QApplication::focusWidget();
     QPointer<QWidget> active = QApplication::activeWindow();
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, owner);
+    // A message quotes texts of the file ("<b>1.1</b>"), which must show as they are.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
     if (active) {
         active->activateWindow();

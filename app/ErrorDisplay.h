@@ -11,9 +11,9 @@ class QWidget;
 // handler and each turn of the event loop hand an escaping error to HandleException; the
 // program then goes on with the next event.
 
-// Shows a modal critical message box with one OK button, owned by owner (may be null). Tests
-// replace it so that no box waits for a person; the default one gives the keyboard focus back
-// to the control that had it once the box is closed.
+// Shows a modal critical message box with one OK button and text as plain text (never markup),
+// owned by owner (may be null). Tests replace it so that no box waits for a person; the default
+// one gives the keyboard focus back to the control that had it once the box is closed.
 using ErrorMessageBox =
     std::function<void(QWidget* owner, const QString& title, const QString& text)>;
 [[nodiscard]] ErrorMessageBox& ErrorMessageBoxSeam();

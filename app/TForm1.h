@@ -6,9 +6,13 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <string>
 
 class HolidayGrid;
 class QCheckBox;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -50,6 +54,12 @@ public:
     // The window became visible for the first time: points the open dialog at the program's
     // folder.
     void FormShow(QObject* sender);
+    // Opens path (absolute) as if the open dialog had returned it: from the command line or a
+    // file dropped on the window. Throws what the open command throws.
+    void OpenFile(const std::string& path);
+    // Opens path with OpenFile once the window has been shown for the first time, after
+    // FormShow; an error goes to the error display.
+    void OpenWhenShown(std::string path) { mOpenWhenShown = std::move(path); }
     void Button8Click(QObject* sender); // open hol file
     void Button1Click(QObject* sender); // save hol file
     void Button2Click(QObject* sender); // add row: RowCount + 1
@@ -120,6 +130,10 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildPanel();
@@ -130,4 +144,5 @@ private:
     holiday::HolidayTable mTable;
     rules::LocaleDateSettings mLocaleSettings;
     bool mShown = false;
+    std::string mOpenWhenShown;
 };

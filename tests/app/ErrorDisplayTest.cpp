@@ -6,6 +6,9 @@
 #include "holiday/Exception.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <new>
@@ -55,6 +58,37 @@ TEST(Guards, ErrorsOfHandlersAndEventsReachTheDisplayAndGoNoFurther) {
     ASSERT_EQ(boxes.Texts().size(), 3);
     EXPECT_EQ(boxes.Texts()[0], u"Handler.");
     EXPECT_EQ(boxes.Texts()[2], u"Ereignis.");
+}
+
+TEST(ErrorBox, ShowsAFilesTextAsItIsNeverAsMarkup) {
+    QWidget owner;
+    owner.show();
+    QApplication::setActiveWindow(&owner);
+    const QString message = QStringLiteral("'<b>1.1</b> &amp; <i>x</i>' ist kein gültiges Datum.");
+    QString shown;
+    Qt::TextFormat format = Qt::RichText;
+    int tries = 0;
+    QTimer finder;
+    QObject::connect(&finder, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (box != nullptr && box->isVisible()) {
+                const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+                shown = box->text();
+                format = label != nullptr ? label->textFormat() : box->textFormat();
+                box->close();
+                return;
+            }
+        }
+        if (++tries > 100) {
+            finder.stop(); // no box: the test fails instead of waiting
+        }
+    });
+    finder.start(10);
+    ShowException(Make(EConvertError(message.toStdString())));
+    finder.stop();
+    EXPECT_EQ(shown, message);
+    EXPECT_EQ(format, Qt::PlainText);
 }
 
 } // namespace
