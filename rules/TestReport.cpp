@@ -69,11 +69,11 @@ void BuildTestReport(const holiday::HolidayTable& table, const LocaleDateSetting
     auto prepare = [&](std::int32_t from) {
         revision = cells.Revision();
         for (std::int32_t row = from; row < rowCount; ++row) {
-            const std::string_view startDate = cells.View(1, row);
+            const std::string_view startDate = cells.View(StartDateCol, row);
             if (!startDate.empty()) {
-                rows.push_back(
-                    {row, cells.View(0, row),
-                     PreparedHolidayRule(startDate, cells.View(2, row), cells.View(3, row))});
+                rows.push_back({row, cells.View(TitleCol, row),
+                                PreparedHolidayRule(startDate, cells.View(WeekdayCol, row),
+                                                    cells.View(OffsetCol, row))});
             }
         }
     };
