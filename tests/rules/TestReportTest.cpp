@@ -2,6 +2,7 @@
 
 #include "ConvertErrorMatcher.h"
 #include "holiday/HolidayTable.h"
+#include "tests/support/LegendRules.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -14,19 +15,9 @@ using holiday::HolidayTable;
 using rules::LocaleDateSettings;
 using rules::test::ExpectConvertError;
 
-struct Rule {
-    const char* Title;
-    const char* Start;
-    const char* Weekday;
-    const char* Offset;
-};
-
-// The three rules of the window's legend.
-const std::vector<Rule> LegendRules = {
-    {"Easter Monday", "Easter", "0", "+1"},
-    {"Last Wednesday in November", "30.11", "-We", "0"},
-    {"Third Sunday in March", "01.03", "+Su", "+14"},
-};
+using testsupport::FillLegendRules;
+using testsupport::LegendReport;
+using Rule = testsupport::LegendRule;
 
 void FillRules(HolidayTable& table, const std::vector<Rule>& rules) {
     table.SetRowCount(static_cast<std::int32_t>(rules.size()) + 1);
@@ -40,7 +31,7 @@ void FillRules(HolidayTable& table, const std::vector<Rule>& rules) {
 }
 
 std::string Heading(int year) {
-    return std::string(17, ' ') + "Year " + std::to_string(year);
+    return testsupport::ReportHeading(year);
 }
 
 std::vector<std::string> Report(const HolidayTable& table, const LocaleDateSettings& settings,
@@ -52,35 +43,17 @@ std::vector<std::string> Report(const HolidayTable& table, const LocaleDateSetti
     return lines;
 }
 
+// The one place that checks every date of the legend rules over the report years.
 TEST(BuildTestReport, TheLegendRulesOverTheReportYears) {
     HolidayTable table;
-    FillRules(table, LegendRules);
+    FillLegendRules(table);
     table.SetCell(5, 1, "1"); // configuration marks are never read
-    const std::vector<std::string> lines = Report(table, LocaleDateSettings::German());
-
-    const char* dates[11][3] = {
-        {"28.03", "30.11", "20.03"}, {"17.04", "29.11", "19.03"}, {"09.04", "28.11", "18.03"},
-        {"24.03", "26.11", "16.03"}, {"13.04", "25.11", "15.03"}, {"05.04", "24.11", "21.03"},
-        {"25.04", "30.11", "20.03"}, {"09.04", "28.11", "18.03"}, {"01.04", "27.11", "17.03"},
-        {"21.04", "26.11", "16.03"}, {"06.04", "25.11", "15.03"},
-    };
-    std::vector<std::string> expected;
-    for (int i = 0; i < 11; ++i) {
-        const int year = 2005 + i;
-        expected.push_back(Heading(year));
-        for (std::size_t r = 0; r < LegendRules.size(); ++r) {
-            expected.push_back(std::string(dates[i][r]) + "." + std::to_string(year) + ": " +
-                               LegendRules[r].Title);
-        }
-    }
-    EXPECT_EQ(lines, expected);
-    EXPECT_EQ(lines[16], "                 Year 2009");
-    EXPECT_EQ(lines[17], "13.04.2009: Easter Monday");
+    EXPECT_EQ(Report(table, LocaleDateSettings::German()), LegendReport());
 }
 
 TEST(BuildTestReport, DatesAreWrittenInTheUserFormatButReadInTheFileNotation) {
     HolidayTable table;
-    FillRules(table, LegendRules);
+    FillLegendRules(table);
     LocaleDateSettings us; // "m/d/yy", "/"
     us.ShortDateFormat = std::string("mm/dd/yyyy");
     const std::vector<std::string> lines = Report(table, us, 2009, 2009);
@@ -118,7 +91,7 @@ TEST(BuildTestReport, SkipsEmptyRowsAndKeepsEmptyTitles) {
 
 TEST(BuildTestReport, AFailureIn2007KeepsTheLinesBeforeIt) {
     HolidayTable table;
-    FillRules(table, LegendRules);
+    FillLegendRules(table);
     std::vector<std::string> lines;
     // The second rule turns faulty when the report reaches 2007.
     const auto sink = [&](const std::string& line) {
@@ -139,7 +112,7 @@ TEST(BuildTestReport, AFailureIn2007KeepsTheLinesBeforeIt) {
 
 TEST(BuildTestReport, TheStartDateErrorWinsAndLaterRowsAreNotRead) {
     HolidayTable table;
-    FillRules(table, LegendRules);
+    FillLegendRules(table);
     table.SetCell(1, 2, "31.04");
     table.SetCell(3, 2, "");
     table.SetCell(1, 3, "also faulty");
