@@ -30,9 +30,7 @@ void FillRules(HolidayTable& table, const std::vector<Rule>& rules) {
     }
 }
 
-std::string Heading(int year) {
-    return testsupport::ReportHeading(year);
-}
+using testsupport::ReportHeading;
 
 std::vector<std::string> Report(const HolidayTable& table, const LocaleDateSettings& settings,
                                 std::int32_t first = rules::FirstReportYear,
@@ -57,7 +55,7 @@ TEST(BuildTestReport, DatesAreWrittenInTheUserFormatButReadInTheFileNotation) {
     LocaleDateSettings us; // "m/d/yy", "/"
     us.ShortDateFormat = std::string("mm/dd/yyyy");
     const std::vector<std::string> lines = Report(table, us, 2009, 2009);
-    EXPECT_EQ(lines, (std::vector<std::string>{Heading(2009), "04/13/2009: Easter Monday",
+    EXPECT_EQ(lines, (std::vector<std::string>{ReportHeading(2009), "04/13/2009: Easter Monday",
                                                "11/25/2009: Last Wednesday in November",
                                                "03/15/2009: Third Sunday in March"}));
 }
@@ -65,7 +63,7 @@ TEST(BuildTestReport, DatesAreWrittenInTheUserFormatButReadInTheFileNotation) {
 TEST(BuildTestReport, OnlyHeadingsWithoutRules) {
     std::vector<std::string> headings;
     for (int year = 2005; year <= 2015; ++year) {
-        headings.push_back(Heading(year));
+        headings.push_back(ReportHeading(year));
     }
 
     HolidayTable headerOnly;
@@ -85,8 +83,8 @@ TEST(BuildTestReport, SkipsEmptyRowsAndKeepsEmptyTitles) {
     HolidayTable table;
     FillRules(table, {{"", "24.12", "0", "0"}, {"gap", "", "0", "0"}, {"X", "Easter", "0", "0"}});
     EXPECT_EQ(Report(table, LocaleDateSettings::German(), 2009, 2010),
-              (std::vector<std::string>{Heading(2009), "24.12.2009: ", "12.04.2009: X",
-                                        Heading(2010), "24.12.2010: ", "04.04.2010: X"}));
+              (std::vector<std::string>{ReportHeading(2009), "24.12.2009: ", "12.04.2009: X",
+                                        ReportHeading(2010), "24.12.2010: ", "04.04.2010: X"}));
 }
 
 TEST(BuildTestReport, AFailureIn2007KeepsTheLinesBeforeIt) {
@@ -96,17 +94,17 @@ TEST(BuildTestReport, AFailureIn2007KeepsTheLinesBeforeIt) {
     // The second rule turns faulty when the report reaches 2007.
     const auto sink = [&](const std::string& line) {
         lines.push_back(line);
-        if (line == Heading(2007)) {
+        if (line == ReportHeading(2007)) {
             table.SetCell(1, 2, "31.04");
         }
     };
     ExpectConvertError([&] { rules::BuildTestReport(table, LocaleDateSettings::German(), sink); },
                        "'31.04.2007' ist kein gültiges Datum");
     ASSERT_EQ(lines.size(), 10u);
-    EXPECT_EQ(lines[0], Heading(2005));
-    EXPECT_EQ(lines[4], Heading(2006));
+    EXPECT_EQ(lines[0], ReportHeading(2005));
+    EXPECT_EQ(lines[4], ReportHeading(2006));
     EXPECT_EQ(lines[7], "19.03.2006: Third Sunday in March");
-    EXPECT_EQ(lines[8], Heading(2007));
+    EXPECT_EQ(lines[8], ReportHeading(2007));
     EXPECT_EQ(lines[9], "09.04.2007: Easter Monday");
 }
 
@@ -120,7 +118,7 @@ TEST(BuildTestReport, TheStartDateErrorWinsAndLaterRowsAreNotRead) {
     const auto sink = [&lines](const std::string& line) { lines.push_back(line); };
     ExpectConvertError([&] { rules::BuildTestReport(table, LocaleDateSettings::German(), sink); },
                        "'31.04.2005' ist kein gültiges Datum");
-    EXPECT_EQ(lines, (std::vector<std::string>{Heading(2005), "28.03.2005: Easter Monday"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{ReportHeading(2005), "28.03.2005: Easter Monday"}));
 
     // A new row with only a start date: forward to a Sunday, then the empty offset fails.
     table.SetCell(1, 2, "30.11");
@@ -137,7 +135,7 @@ TEST(BuildTestReport, EvaluatesRowsBeyond65536) {
     table.SetCell(2, 69'999, "0");
     table.SetCell(3, 69'999, "0");
     const std::vector<std::string> lines = Report(table, LocaleDateSettings::German(), 2009, 2009);
-    EXPECT_EQ(lines, (std::vector<std::string>{Heading(2009), "01.05.2009: late"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{ReportHeading(2009), "01.05.2009: late"}));
 }
 
 TEST(BuildTestReport, RejectsYearsOutsideTheCalendar) {

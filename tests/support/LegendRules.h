@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -54,7 +55,7 @@ inline void FillLegendRules(holiday::HolidayTable& table) {
 
 // The test report's heading line of a year.
 inline std::string ReportHeading(std::int32_t year) {
-    return std::string(17, ' ') + "Year " + std::to_string(year);
+    return std::string(17, ' ').append("Year ").append(std::to_string(year));
 }
 
 // The test report of the legend rules with dates as dd.mm.yyyy, for the years first to last.
@@ -65,7 +66,10 @@ inline std::vector<std::string> LegendReport(std::int32_t first = LegendFirstYea
         lines.push_back(ReportHeading(year));
         const auto& dates = LegendDates[static_cast<std::size_t>(year - LegendFirstYear)];
         for (std::size_t r = 0; r < LegendRules.size(); ++r) {
-            lines.push_back(dates[r] + ("." + std::to_string(year)) + ": " + LegendRules[r].Title);
+            // Appended piece by piece: GCC 12 warns falsely on operator+ here (bug 105329).
+            std::string line(dates[r]);
+            line.append(".").append(std::to_string(year)).append(": ").append(LegendRules[r].Title);
+            lines.push_back(std::move(line));
         }
     }
     return lines;

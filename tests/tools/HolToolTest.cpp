@@ -31,9 +31,7 @@ std::string HolBytes(const Rows& rows) {
     return bytes;
 }
 
-std::string Heading(int year) {
-    return testsupport::ReportHeading(year);
-}
+using testsupport::ReportHeading;
 
 std::size_t LineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -72,7 +70,8 @@ TEST_F(HolToolTest, ReportOfTheLegendRulesOverTheDefaultYears) {
         Run({"report", File("legend.hol", HolBytes(LegendRules)), "--date-format", "dd.mm.yyyy"});
     EXPECT_EQ(result.Status, 0);
     EXPECT_EQ(LineCount(result.Out), 11u * 4);
-    EXPECT_NE(result.Out.find("\n" + year2009 + Heading(2010)), std::string::npos) << result.Out;
+    EXPECT_NE(result.Out.find("\n" + year2009 + ReportHeading(2010)), std::string::npos)
+        << result.Out;
     EXPECT_EQ(result.Err, "");
 }
 
@@ -83,7 +82,7 @@ TEST_F(HolToolTest, ReportYearsAndDatePatterns) {
         std::size_t OutLines;
         std::size_t ErrLines; // the warning outside 1900-2099
     };
-    const std::string heading2009 = Heading(2009) + "\n";
+    const std::string heading2009 = ReportHeading(2009) + "\n";
     const Case cases[] = {
         {{"--years", "2009-2009", "--date-format", "dd.mm.yyyy"},
          heading2009 + "13.04.2009: Easter Monday\n25.11.2009: Last Wednesday in November\n",
@@ -98,10 +97,10 @@ TEST_F(HolToolTest, ReportYearsAndDatePatterns) {
          8,
          0},
         {{"--years", "2100", "--date-format", "dd.mm.yyyy"},
-         Heading(2100) + "\n28.03.2100: Easter Monday\n",
+         ReportHeading(2100) + "\n28.03.2100: Easter Monday\n",
          4,
          1},
-        {{"--years", "1899-1900", "--date-format", "dd.mm.yyyy"}, Heading(1899) + "\n", 8, 1},
+        {{"--years", "1899-1900", "--date-format", "dd.mm.yyyy"}, ReportHeading(1899) + "\n", 8, 1},
     };
     const std::string file = File("legend.hol", HolBytes(LegendRules));
     for (const Case& c : cases) {
@@ -129,13 +128,13 @@ TEST_F(HolToolTest, ReportStopsAtTheFirstFaultyRule) {
           {"Leap day", "29.02", "0", "0"},
           {"Third Sunday in March", "01.03", "+Su", "+14"}},
          {"--years", "2008-2009"},
-         Heading(2008) + "\n24.03.2008: Easter Monday\n29.02.2008: Leap day\n" +
-             "16.03.2008: Third Sunday in March\n" + Heading(2009) +
+         ReportHeading(2008) + "\n24.03.2008: Easter Monday\n29.02.2008: Leap day\n" +
+             "16.03.2008: Third Sunday in March\n" + ReportHeading(2009) +
              "\n13.04.2009: Easter Monday\n",
          "'29.02.2009' ist kein gültiges Datum.\n"},
         {{{"Title"}, {"New row", "01.05", "", ""}},
          {},
-         Heading(2005) + "\n",
+         ReportHeading(2005) + "\n",
          "'''' ist kein gültiger Integer-Wert.\n"},
     };
     for (const Case& c : cases) {
