@@ -1,11 +1,12 @@
 #include "app/HolidayGrid.h"
 
+#include "app/ApplicationFonts.h"
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
+#include "app/HolidayGridAccessible.h"
 
 #include <QApplication>
 #include <QFocusEvent>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -57,19 +58,14 @@ constexpr int MinDrawnChars = 64;
     }
 }
 
-[[nodiscard]] QFont PixelFont(const char* family) {
-    QFont font(QString::fromLatin1(family));
-    font.setPixelSize(11);
-    font.setWeight(QFont::Normal);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
 } // namespace
 
 HolidayGrid::HolidayGrid(holiday::HolidayTable& table, QWidget* parent)
-    : QAbstractScrollArea(parent), mTable(table), mCellFont(PixelFont("Tahoma")),
-      mFixedFont(PixelFont("Arial")) {
+    : QAbstractScrollArea(parent), mTable(table), mCellFont(WindowFont()),
+      mFixedFont(FixedCellFont()) {
+    HolidayGridAccessible::Install();
+    mCellTextHeight = TextHeight(mCellFont);
+    mFixedTextHeight = TextHeight(mFixedFont);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setFocusPolicy(Qt::StrongFocus);
@@ -107,12 +103,14 @@ HolidayGrid::~HolidayGrid() {
 
 void HolidayGrid::SetCellFont(const QFont& font) {
     mCellFont = font;
+    mCellTextHeight = TextHeight(font);
     mEditor->setFont(font);
     viewport()->update();
 }
 
 void HolidayGrid::SetFixedFont(const QFont& font) {
     mFixedFont = font;
+    mFixedTextHeight = TextHeight(font);
     viewport()->update();
 }
 
@@ -413,8 +411,9 @@ void HolidayGrid::PaintCell(QPainter& painter, GridCoord cell, const QRect& rect
     }
 
     const QFont& font = fixed ? mFixedFont : mCellFont;
-    const QFontMetrics metrics(font);
-    if (rect.height() >= metrics.height() && rect.width() > TextInset) {
+    // The text keeps 2 pixels from every side of the cell.
+    const QRect textRect = rect.adjusted(TextInset, TextInset, -TextInset, -TextInset);
+    if (rect.height() >= (fixed ? mFixedTextHeight : mCellTextHeight) && !textRect.isEmpty()) {
         QString text = QString::fromStdString(mTable.GetCell(cell.Col, cell.Row));
         if (!text.isEmpty()) {
             const int maxChars = std::max(MinDrawnChars, rect.width() * MaxDrawnCharsPerPixel);
@@ -424,10 +423,10 @@ void HolidayGrid::PaintCell(QPainter& painter, GridCoord cell, const QRect& rect
             painter.setFont(font);
             painter.setPen(textColor);
             painter.save();
-            painter.setClipRect(rect, Qt::IntersectClip);
+            painter.setClipRect(textRect, Qt::IntersectClip);
             painter.drawText(
-                rect.adjusted(TextInset, 0, 0, 0),
-                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
+                textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                text);
             painter.restore();
         }
     }
@@ -666,6 +665,7 @@ void HolidayGrid::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
 void HolidayGrid::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     UpdateBlock(mTable.CurrentCell(), mTable.CurrentCell());
+    HolidayGridAccessible::CurrentCellMoved(*this);
 }
 
 void HolidayGrid::focusOutEvent(QFocusEvent* event) {
@@ -767,10 +767,12 @@ void HolidayGrid::CellsChanged(GridCoord first, GridCoord last) {
         SyncEditorFromCell();
     }
     UpdateBlock(first, last);
+    HolidayGridAccessible::CellsChanged(*this, first, last);
 }
 
 void HolidayGrid::ExtentChanged(GridCoord /*oldExtent*/) {
     InvalidateLayout();
+    HolidayGridAccessible::TableChanged(*this);
 }
 
 void HolidayGrid::FixedCountsChanged() {
@@ -780,6 +782,7 @@ void HolidayGrid::FixedCountsChanged() {
     mLeftCol = topLeft.Col;
     mTopRow = topLeft.Row;
     EnsureLayout();
+    HolidayGridAccessible::TableChanged(*this);
 }
 
 void HolidayGrid::CurrentCellMoved(GridCoord /*old*/, bool scrollIntoView) {
@@ -788,6 +791,7 @@ void HolidayGrid::CurrentCellMoved(GridCoord /*old*/, bool scrollIntoView) {
     if (scrollIntoView) {
         ScrollToCurrentCell();
     }
+    HolidayGridAccessible::CurrentCellMoved(*this);
 }
 
 void HolidayGrid::AnchorChanged() {

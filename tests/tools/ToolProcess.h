@@ -17,6 +17,9 @@ struct ToolResult {
 // waits for it. scratch is a folder for the captured output.
 ToolResult RunTool(const std::vector<std::string>& args, const std::filesystem::path& scratch,
                    const std::string& stdinText = {});
+// The same for any program, given by its path.
+ToolResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& scratch, const std::string& stdinText = {});
 
 using testsupport::ReadBytes;
 using testsupport::WriteBytes;
