@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "app/ApplicationFonts.h"
+#include "app/DisplayText.h"
 #include "app/ErrorDisplay.h"
 #include "app/FileCommands.h"
 #include "app/HolidayGrid.h"
@@ -35,6 +36,7 @@ using Handler = void (TForm1::*)(QObject*);
 // Positions are relative to the panel's top-left corner, in pixels at 96 pixels per inch.
 constexpr int ButtonHeight = 25;
 constexpr int CheckBoxHeight = 17;
+constexpr qsizetype MaxMeasuredHeader = 10'000;
 
 // One row of a control table: a button or a check box of the panel.
 template <typename Widget> struct ControlRow {
@@ -309,7 +311,9 @@ void TForm1::ConfExit(QObject* /*sender*/) {
     // Measured in the ordinary cell font also while row 0 is fixed and drawn in Arial.
     const QFontMetrics metrics(sg->CellFont());
     for (std::int32_t col = RuleColumnCount; col < mTable.ColCount(); ++col) {
-        const QString header = QString::fromStdString(mTable.GetCell(col, 0));
+        // A header longer than MaxMeasuredHeader characters measures as its start: wider than
+        // any screen already, and a huge one would take seconds to lay out.
+        const QString header = Utf8Prefix(CellBytes(mTable, {col, 0}), MaxMeasuredHeader);
         mTable.SetColWidth(col, metrics.horizontalAdvance(header) + AutosizePadding);
     }
 }
@@ -326,9 +330,8 @@ void TForm1::Button3Click(QObject* /*sender*/) {
     Memo1->Clear();
     // Each line goes into the box at once; the box lays the text out when the report ends.
     const ReportMemo::AppendScope appending(*Memo1);
-    rules::BuildTestReport(mTable, mLocaleSettings, [this](const std::string& line) {
-        Memo1->AppendLine(QString::fromStdString(line));
-    });
+    rules::BuildTestReport(mTable, mLocaleSettings,
+                           [this](const std::string& line) { Memo1->AppendReportLine(line); });
 }
 
 void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers /*shift*/) {
