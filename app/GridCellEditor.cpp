@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -43,9 +44,16 @@ GridCellEditor::GridCellEditor(QWidget* parent) : QLineEdit(parent) {
     connect(this, &QLineEdit::textChanged, this, &GridCellEditor::OnWindowTextChanged);
 }
 
-void GridCellEditor::SetWholeText(std::string text) {
-    std::erase_if(text, IsForbiddenByte);
-    mWhole = std::move(text);
+void GridCellEditor::SetWholeText(std::string_view text) {
+    mWhole.clear();
+    mWhole.shrink_to_fit();
+    // Room for typing: a huge text is not copied again for a few more characters.
+    mWhole.reserve(text.size() + text.size() / 64);
+    mWhole.append(text);
+    if (std::memchr(mWhole.data(), '\0', mWhole.size()) != nullptr ||
+        std::memchr(mWhole.data(), '\x01', mWhole.size()) != nullptr) {
+        std::erase_if(mWhole, IsForbiddenByte);
+    }
     mWholeSelected = false;
     ShowWindow(mWhole.size(), mWhole.size());
 }

@@ -42,7 +42,7 @@ public:
     [[nodiscard]] const std::string& WholeText() const noexcept { return mWhole; }
     // Replaces the whole text with text without the bytes 0x00 and 0x01 (U+0000 and U+0001),
     // caret at its end; CellTextChanged is not emitted.
-    void SetWholeText(std::string text);
+    void SetWholeText(std::string_view text);
     // Selects the whole text (the window shows its start).
     void SelectWholeText();
     // Caret after the whole text, nothing selected.

@@ -641,7 +641,7 @@ void HolidayGrid::SyncEditorFromCell() {
         return;
     }
     mSyncingEditor = true;
-    mEditor->SetWholeText(std::string(text));
+    mEditor->SetWholeText(text);
     mSyncingEditor = false;
 }
 
