@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -222,6 +223,21 @@ TEST_F(WindowTest, SoakOfRandomUserActions) {
              const QPoint at(static_cast<int>(pick(static_cast<std::size_t>(viewport->width()))),
                              static_cast<int>(pick(static_cast<std::size_t>(viewport->height()))));
              QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+         }},
+        {"drag in the grid", 3,
+         [&] {
+             // Near the left edge: a row border while the first column is fixed.
+             QWidget* viewport = form->sg->viewport();
+             const auto y = [&] {
+                 return static_cast<int>(pick(static_cast<std::size_t>(viewport->height())));
+             };
+             const int x = static_cast<int>(pick(80));
+             QTest::mousePress(viewport, Qt::LeftButton, {}, {x, y()});
+             QMouseEvent move(QEvent::MouseMove, QPointF(x, y()),
+                              viewport->mapToGlobal(QPointF(x, 0)), Qt::NoButton, Qt::LeftButton,
+                              Qt::NoModifier);
+             QCoreApplication::sendEvent(viewport, &move);
+             QTest::mouseRelease(viewport, Qt::LeftButton, {}, {x, y()});
          }},
         {"click a button or a check box", 8,
          [&] { QTest::mouseClick(clickable[pick(std::size(clickable))], Qt::LeftButton); }},
