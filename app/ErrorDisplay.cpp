@@ -11,37 +11,20 @@
 
 namespace {
 
-constexpr int MaxInnerDepth = 10'000;    // a guard against a chain that loops back on itself
 constexpr qsizetype MaxShownLine = 1000; // characters of a message line the box shows
 
 void ShowCriticalBox(QWidget* owner, const QString& title, const QString& text) {
     QPointer<QWidget> focused = QApplication::focusWidget();
     QPointer<QWidget> active = QApplication::activeWindow();
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, owner);
+    // A message quotes texts of the file ("<b>1.1</b>"), which must show as they are.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
     if (active) {
         active->activateWindow();
     }
     if (focused) {
         focused->setFocus(Qt::OtherFocusReason);
-    }
-}
-
-// The error's own message and, for our kinds, the error it wraps.
-struct ChainLink {
-    QString Message;
-    std::exception_ptr Inner;
-};
-
-ChainLink ReadLink(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const holiday::Exception& e) {
-        return {QString::fromUtf8(e.what()), e.InnerException()};
-    } catch (const std::exception& e) {
-        return {QString::fromUtf8(e.what()), nullptr};
-    } catch (...) {
-        return {QStringLiteral("Unbekannter Fehler"), nullptr};
     }
 }
 
@@ -62,30 +45,8 @@ ErrorMessageBox& ErrorMessageBoxSeam() {
     return seam;
 }
 
-QString WithFullStop(const QString& msg) {
-    if (msg.isEmpty()) {
-        return msg;
-    }
-    char32_t last = msg.back().unicode();
-    if (msg.size() >= 2 && msg.back().isLowSurrogate() &&
-        msg.at(msg.size() - 2).isHighSurrogate()) {
-        last = QChar::surrogateToUcs4(msg.at(msg.size() - 2), msg.back());
-    }
-    return last > U'.' ? msg + u'.' : msg;
-}
-
 QString DisplayMessage(const std::exception_ptr& error) {
-    ChainLink link = ReadLink(error);
-    QString msg = link.Message;
-    if (link.Inner) {
-        for (int depth = 0; link.Inner && depth < MaxInnerDepth; ++depth) {
-            link = ReadLink(link.Inner);
-        }
-        if (!link.Message.isEmpty()) {
-            msg = link.Message;
-        }
-    }
-    return WithFullStop(msg);
+    return QString::fromUtf8(holiday::DisplayText(error));
 }
 
 void ShowException(const std::exception_ptr& error) {

@@ -11,21 +11,15 @@ class QWidget;
 // handler and each turn of the event loop hand an escaping error to HandleException; the
 // program then goes on with the next event.
 
-// Shows a modal critical message box with one OK button, owned by owner (may be null). Tests
-// replace it so that no box waits for a person; the default one gives the keyboard focus back
-// to the control that had it once the box is closed.
+// Shows a modal critical message box with one OK button and text as plain text (never markup),
+// owned by owner (may be null). Tests replace it so that no box waits for a person; the default
+// one gives the keyboard focus back to the control that had it once the box is closed.
 using ErrorMessageBox =
     std::function<void(QWidget* owner, const QString& title, const QString& text)>;
 [[nodiscard]] ErrorMessageBox& ErrorMessageBoxSeam();
 
-// The message of an error as the user sees it: the innermost non-empty message of the chain of
-// inner errors (holiday::Exception::InnerException), else the error's own message; a full stop
-// is added when the last character's code lies above that of ".". Errors that are not of our
-// kinds give their what() text; errors that are no std::exception give "Unbekannter Fehler".
+// The message of an error as the user sees it: holiday::DisplayText(error).
 [[nodiscard]] QString DisplayMessage(const std::exception_ptr& error);
-
-// msg with the full stop added when it is not empty and its last code point is above U+002E.
-[[nodiscard]] QString WithFullStop(const QString& msg);
 
 // The top-level handler: cancels any mouse capture, ignores holiday::EAbort and shows every
 // other error with ShowException. sender (the object in whose event the error arose) is not

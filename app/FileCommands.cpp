@@ -1,18 +1,28 @@
 #include "app/FileCommands.h"
 
-#include "app/FilePaths.h"
+#include "holiday/FilePaths.h"
 #include "holiday/HolidayFile.h"
 
-void FormShowCommand(HolidayFileDialog& openDialog, const std::string& programFilePath) {
-    openDialog.SetInitialDir(FolderOfFile(programFilePath));
+#include <unistd.h>
+
+using holiday::FileExists;
+using holiday::FolderOfFile;
+using holiday::NameOfFile;
+
+void FormShowCommand(HolidayFileDialog& openDialog, const std::string& programFilePath,
+                     const std::string& homeFolder) {
+    std::string folder = FolderOfFile(programFilePath);
+    if (!homeFolder.empty() && ::access(folder.empty() ? "." : folder.c_str(), W_OK) != 0) {
+        folder = homeFolder;
+    }
+    openDialog.SetInitialDir(folder);
 }
 
-void OpenCommand(holiday::HolidayTable& table, HolidayFileDialog& openDialog,
-                 HolidayFileDialog& saveDialog, const std::function<void()>& confExit) {
-    if (!openDialog.Execute()) {
-        return;
-    }
-    const std::string path = openDialog.FileName();
+namespace {
+
+// The open command's steps after the dialog returned path.
+void OpenConfirmedPath(holiday::HolidayTable& table, HolidayFileDialog& saveDialog,
+                       const std::string& path, const std::function<void()>& confExit) {
     if (!FileExists(path)) {
         return;
     }
@@ -23,6 +33,23 @@ void OpenCommand(holiday::HolidayTable& table, HolidayFileDialog& openDialog,
     if (confExit) {
         confExit();
     }
+}
+
+} // namespace
+
+void OpenCommand(holiday::HolidayTable& table, HolidayFileDialog& openDialog,
+                 HolidayFileDialog& saveDialog, const std::function<void()>& confExit) {
+    if (!openDialog.Execute()) {
+        return;
+    }
+    OpenConfirmedPath(table, saveDialog, openDialog.FileName(), confExit);
+}
+
+void OpenPathCommand(holiday::HolidayTable& table, HolidayFileDialog& openDialog,
+                     HolidayFileDialog& saveDialog, const std::string& path,
+                     const std::function<void()>& confExit) {
+    openDialog.SetFileName(path);
+    OpenConfirmedPath(table, saveDialog, path, confExit);
 }
 
 void SaveCommand(const holiday::HolidayTable& table, HolidayFileDialog& saveDialog) {

@@ -9,8 +9,11 @@
 // The file commands of the window, on the table and the window's two dialogs. Errors are
 // thrown to the caller, whose error display shows them.
 
-// The window was shown: the open dialog starts in the folder of the program file.
-void FormShowCommand(HolidayFileDialog& openDialog, const std::string& programFilePath);
+// The window was shown: the open dialog starts in the folder of the program file, or in
+// homeFolder when the user cannot write that folder (an installed program's /usr/bin holds no
+// user's files). An empty homeFolder keeps the program's folder.
+void FormShowCommand(HolidayFileDialog& openDialog, const std::string& programFilePath,
+                     const std::string& homeFolder);
 
 // "open hol file": runs the open dialog; when the user confirmed the name of an existing file,
 // opens it, empties the table (hidden texts included; 1 x 1, nothing fixed, CurrentCell (0, 0))
@@ -21,6 +24,13 @@ void FormShowCommand(HolidayFileDialog& openDialog, const std::string& programFi
 // an error while reading keeps what was read and skips the steps after it.
 void OpenCommand(holiday::HolidayTable& table, HolidayFileDialog& openDialog,
                  HolidayFileDialog& saveDialog, const std::function<void()>& confExit);
+
+// The open command for a path given from outside the dialog (the command line, a dropped
+// file): runs exactly as if the open dialog had returned path, which should be absolute. The
+// open dialog's FileName becomes path; the rest is OpenCommand's, with its errors.
+void OpenPathCommand(holiday::HolidayTable& table, HolidayFileDialog& openDialog,
+                     HolidayFileDialog& saveDialog, const std::string& path,
+                     const std::function<void()>& confExit);
 
 // "save hol file": runs the save dialog and writes the whole table, header row included, to
 // the confirmed path, replacing any file there without asking. Throws EFCreateError when the

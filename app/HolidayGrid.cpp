@@ -1,12 +1,13 @@
 #include "app/HolidayGrid.h"
 
+#include "app/ApplicationFonts.h"
 #include "app/DisplayText.h"
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
+#include "app/HolidayGridAccessible.h"
 
 #include <QApplication>
 #include <QFocusEvent>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -36,19 +37,14 @@ constexpr int MinDrawnChars = 64;
     return static_cast<int>(std::clamp(v, -Limit, Limit));
 }
 
-[[nodiscard]] QFont PixelFont(const char* family) {
-    QFont font(QString::fromLatin1(family));
-    font.setPixelSize(11);
-    font.setWeight(QFont::Normal);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
 } // namespace
 
 HolidayGrid::HolidayGrid(holiday::HolidayTable& table, QWidget* parent)
-    : QAbstractScrollArea(parent), mTable(table), mCellFont(PixelFont("Tahoma")),
-      mFixedFont(PixelFont("Arial")) {
+    : QAbstractScrollArea(parent), mTable(table), mCellFont(WindowFont()),
+      mFixedFont(FixedCellFont()) {
+    HolidayGridAccessible::Install();
+    mCellTextHeight = TextHeight(mCellFont);
+    mFixedTextHeight = TextHeight(mFixedFont);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setFocusPolicy(Qt::StrongFocus);
@@ -86,12 +82,14 @@ HolidayGrid::~HolidayGrid() {
 
 void HolidayGrid::SetCellFont(const QFont& font) {
     mCellFont = font;
+    mCellTextHeight = TextHeight(font);
     mEditor->setFont(font);
     viewport()->update();
 }
 
 void HolidayGrid::SetFixedFont(const QFont& font) {
     mFixedFont = font;
+    mFixedTextHeight = TextHeight(font);
     viewport()->update();
 }
 
@@ -392,8 +390,9 @@ void HolidayGrid::PaintCell(QPainter& painter, GridCoord cell, const QRect& rect
     }
 
     const QFont& font = fixed ? mFixedFont : mCellFont;
-    const QFontMetrics metrics(font);
-    if (rect.height() >= metrics.height() && rect.width() > TextInset) {
+    // The text keeps 2 pixels from every side of the cell.
+    const QRect textRect = rect.adjusted(TextInset, TextInset, -TextInset, -TextInset);
+    if (rect.height() >= (fixed ? mFixedTextHeight : mCellTextHeight) && !textRect.isEmpty()) {
         // Only as much of the text as the cell can show is read and laid out.
         const int maxChars = std::max(MinDrawnChars, rect.width() * MaxDrawnCharsPerPixel);
         const QString text = Utf8Prefix(CellBytes(mTable, cell), maxChars);
@@ -401,10 +400,10 @@ void HolidayGrid::PaintCell(QPainter& painter, GridCoord cell, const QRect& rect
             painter.setFont(font);
             painter.setPen(textColor);
             painter.save();
-            painter.setClipRect(rect, Qt::IntersectClip);
+            painter.setClipRect(textRect, Qt::IntersectClip);
             painter.drawText(
-                rect.adjusted(TextInset, 0, 0, 0),
-                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
+                textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                text);
             painter.restore();
         }
     }
@@ -680,6 +679,7 @@ void HolidayGrid::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
 void HolidayGrid::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     UpdateBlock(mTable.CurrentCell(), mTable.CurrentCell());
+    HolidayGridAccessible::CurrentCellMoved(*this);
 }
 
 void HolidayGrid::focusOutEvent(QFocusEvent* event) {
@@ -781,10 +781,12 @@ void HolidayGrid::CellsChanged(GridCoord first, GridCoord last) {
         SyncEditorFromCell();
     }
     UpdateBlock(first, last);
+    HolidayGridAccessible::CellsChanged(*this, first, last);
 }
 
 void HolidayGrid::ExtentChanged(GridCoord /*oldExtent*/) {
     InvalidateLayout();
+    HolidayGridAccessible::TableChanged(*this);
 }
 
 void HolidayGrid::FixedCountsChanged() {
@@ -794,6 +796,7 @@ void HolidayGrid::FixedCountsChanged() {
     mLeftCol = topLeft.Col;
     mTopRow = topLeft.Row;
     EnsureLayout();
+    HolidayGridAccessible::TableChanged(*this);
 }
 
 void HolidayGrid::CurrentCellMoved(GridCoord /*old*/, bool scrollIntoView) {
@@ -802,6 +805,7 @@ void HolidayGrid::CurrentCellMoved(GridCoord /*old*/, bool scrollIntoView) {
     if (scrollIntoView) {
         ScrollToCurrentCell();
     }
+    HolidayGridAccessible::CurrentCellMoved(*this);
 }
 
 void HolidayGrid::AnchorChanged() {

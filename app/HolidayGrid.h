@@ -35,7 +35,8 @@ public:
 
     [[nodiscard]] holiday::HolidayTable& Table() noexcept { return mTable; }
 
-    // Fonts: ordinary cells (the window's Tahoma) and fixed cells (Arial).
+    // Fonts: ordinary cells (the window's Tahoma) and fixed cells (Arial), from ApplicationFonts
+    // at start. A row lower than a font's TextHeight shows no text in that font.
     void SetCellFont(const QFont& font);
     void SetFixedFont(const QFont& font);
     [[nodiscard]] QFont CellFont() const;
@@ -128,6 +129,8 @@ private:
     GridCellEditor* mEditor = nullptr;
     QFont mCellFont;
     QFont mFixedFont;
+    int mCellTextHeight = 0; // a row lower than this shows no text
+    int mFixedTextHeight = 0;
 
     std::int32_t mLeftCol = 0;
     std::int32_t mTopRow = 0;

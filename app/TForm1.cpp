@@ -2,22 +2,28 @@
 
 #include "app/ApplicationFonts.h"
 #include "app/DisplayText.h"
+#include "app/DroppedFile.h"
 #include "app/ErrorDisplay.h"
 #include "app/FileCommands.h"
 #include "app/HolidayGrid.h"
 #include "app/ReportMemo.h"
 #include "rules/Easter.h"
+#include "rules/RuleColumns.h"
 #include "rules/TestReport.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
@@ -165,6 +171,12 @@ TForm1::TForm1(QWidget* parent)
     layout->addWidget(sg, 1);
 
     SetTabOrder();
+    // A .hol file dropped anywhere on the window opens it, also over the two text boxes,
+    // which would otherwise take the file's URL as text.
+    setAcceptDrops(true);
+    Memo1->installEventFilter(this);
+    Memo1->viewport()->installEventFilter(this);
+    sg->Editor()->installEventFilter(this);
     resize(DesignWidth, DesignHeight);
     sg->setFocus(Qt::OtherFocusReason);
 }
@@ -215,6 +227,7 @@ void TForm1::BuildPanel() {
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setGeometry(Memo.Left, Memo.Top, Memo.Width, Memo.Height);
     Memo1->AppendLine(QString()); // one empty line
+    Memo1->setAccessibleName(QStringLiteral("report"));
 
     for (const LabelRow& row : Labels) {
         auto* label = new QLabel(Panel1);
@@ -225,6 +238,8 @@ void TForm1::BuildPanel() {
         label->setFocusPolicy(Qt::NoFocus);
         label->move(row.Left, row.Top);
         label->adjustSize();
+        // As high as the font's text height in the design, which Qt counts lower.
+        label->resize(label->width(), std::max(label->height(), TextHeight(label->font())));
         this->*row.Control = label;
     }
 }
@@ -232,8 +247,7 @@ void TForm1::BuildPanel() {
 void TForm1::BuildGrid() {
     sg = new HolidayGrid(mTable, this);
     sg->setObjectName(QStringLiteral("sg"));
-    sg->SetCellFont(WindowFont());
-    sg->SetFixedFont(FixedCellFont());
+    sg->setAccessibleName(QStringLiteral("holiday table"));
     for (std::size_t col = 0; col < InitialColWidths.size(); ++col) {
         mTable.SetColWidth(static_cast<std::int32_t>(col), InitialColWidths[col]);
     }
@@ -265,8 +279,59 @@ void TForm1::showEvent(QShowEvent* event) {
     if (!mShown) {
         mShown = true;
         RunGuarded(this, [this] { FormShow(this); });
+        if (!mOpenWhenShown.empty()) {
+            // After the window is on the screen, so that an error box has its owner.
+            QTimer::singleShot(0, this, [this, path = std::move(mOpenWhenShown)] {
+                RunGuarded(this, [this, &path] { OpenFile(path); });
+            });
+            mOpenWhenShown.clear();
+        }
     }
     QWidget::showEvent(event);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    dragMoveEvent(event);
+}
+
+void TForm1::dragMoveEvent(QDragMoveEvent* event) {
+    if (DroppedHolidayFile(event->mimeData())) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const auto path = DroppedHolidayFile(event->mimeData());
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    RunGuarded(this, [this, &path] { OpenFile(*path); });
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!DroppedHolidayFile(drop->mimeData())) {
+            break; // text and other drops stay the box's own
+        }
+        if (event->type() == QEvent::Drop) {
+            dropEvent(drop);
+        } else {
+            drop->acceptProposedAction();
+        }
+        return true;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm1::changeEvent(QEvent* event) {
@@ -278,7 +343,12 @@ void TForm1::changeEvent(QEvent* event) {
 
 void TForm1::FormShow(QObject* /*sender*/) {
     FormShowCommand(OpenDialog1,
-                    QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
+                    QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(),
+                    QFile::encodeName(QDir::homePath()).toStdString());
+}
+
+void TForm1::OpenFile(const std::string& path) {
+    OpenPathCommand(mTable, OpenDialog1, SaveDialog1, path, [this] { ConfExit(nullptr); });
 }
 
 void TForm1::Button8Click(QObject* /*sender*/) {
@@ -302,7 +372,8 @@ void TForm1::Button5Click(QObject* /*sender*/) {
 }
 
 void TForm1::Button6Click(QObject* /*sender*/) {
-    if (mTable.ColCount() > RuleColumnCount) {
+    // The rule columns stay.
+    if (mTable.ColCount() > rules::RuleColumnCount) {
         mTable.SetColCount(mTable.ColCount() - 1);
     }
 }
@@ -310,7 +381,7 @@ void TForm1::Button6Click(QObject* /*sender*/) {
 void TForm1::ConfExit(QObject* /*sender*/) {
     // Measured in the ordinary cell font also while row 0 is fixed and drawn in Arial.
     const QFontMetrics metrics(sg->CellFont());
-    for (std::int32_t col = RuleColumnCount; col < mTable.ColCount(); ++col) {
+    for (std::int32_t col = rules::RuleColumnCount; col < mTable.ColCount(); ++col) {
         // A header longer than MaxMeasuredHeader characters measures as its start: wider than
         // any screen already, and a huge one would take seconds to lay out.
         const QString header = Utf8Prefix(CellBytes(mTable, {col, 0}), MaxMeasuredHeader);

@@ -6,9 +6,13 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <string>
 
 class HolidayGrid;
 class QCheckBox;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -28,9 +32,6 @@ public:
     static constexpr int DesignWidth = 1061;
     static constexpr int DesignHeight = 662;
     static constexpr int PanelHeight = 209;
-    // Columns 0 .. 4 hold the rules; "delete last col" keeps them and "autosize col width"
-    // starts after them.
-    static constexpr std::int32_t RuleColumnCount = 5;
     // Pixels added to each measured header width by "autosize col width".
     static constexpr int AutosizePadding = 10;
 
@@ -53,6 +54,12 @@ public:
     // The window became visible for the first time: points the open dialog at the program's
     // folder.
     void FormShow(QObject* sender);
+    // Opens path (absolute) as if the open dialog had returned it: from the command line or a
+    // file dropped on the window. Throws what the open command throws.
+    void OpenFile(const std::string& path);
+    // Opens path with OpenFile once the window has been shown for the first time, after
+    // FormShow; an error goes to the error display.
+    void OpenWhenShown(std::string path) { mOpenWhenShown = std::move(path); }
     void Button8Click(QObject* sender); // open hol file
     void Button1Click(QObject* sender); // save hol file
     void Button2Click(QObject* sender); // add row: RowCount + 1
@@ -123,6 +130,10 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildPanel();
@@ -133,4 +144,5 @@ private:
     holiday::HolidayTable mTable;
     rules::LocaleDateSettings mLocaleSettings;
     bool mShown = false;
+    std::string mOpenWhenShown;
 };

@@ -1,11 +1,33 @@
 #include "app/ApplicationFonts.h"
 #include "app/ApplicationTitle.h"
+#include "app/CommandLine.h"
 #include "app/MirevoApplication.h"
 #include "app/TForm1.h"
+#include "holiday/FilePaths.h"
 
-// The program: one window, shown maximised, and the event loop until that window is closed.
-// No arguments are read; closing the window asks nothing and the exit status is 0.
-int main(int /*argc*/, char** argv) {
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// The program: one window, shown maximised, and the event loop until that window is closed;
+// the exit status is then 0. `mirevo-holidays FILE` opens FILE once the window is shown;
+// --help and --version print and end at once; other arguments end with status 2.
+int main(int argc, char** argv) {
+    const std::string program = "mirevo-holidays";
+    const CommandLine command =
+        ParseCommandLine(program, std::vector<std::string>(argv + 1, argv + argc));
+    switch (command.What) {
+    case CommandLine::Action::Help:
+    case CommandLine::Action::Version:
+        std::fputs(command.Text.c_str(), stdout);
+        return 0;
+    case CommandLine::Action::Error:
+        std::fputs(command.Text.c_str(), stderr);
+        return CommandLine::UsageExitCode;
+    case CommandLine::Action::Run:
+        break;
+    }
+
     // Qt would take options such as -style or -reverse from the command line; the program
     // passes it only its own name.
     int qtArgc = 1;
@@ -14,6 +36,9 @@ int main(int /*argc*/, char** argv) {
     RegisterApplicationFonts();
     (void)Title(); // derived once, from the program file's name
     TForm1 form;
+    if (!command.File.empty()) {
+        form.OpenWhenShown(holiday::AbsolutePath(command.File));
+    }
     form.showMaximized();
     QApplication::exec();
     return 0;

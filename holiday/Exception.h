@@ -50,4 +50,12 @@ public:
     using Exception::Exception;
 };
 
+// The text the user is shown for error: the message of the innermost error of its chain of
+// inner errors when that is not empty, else the error's own (outermost) message; then a full
+// stop is appended when the text is not empty and its last character lies above ".". Errors
+// that are not of our kinds end the chain with their what() text; an error that is no
+// std::exception reads "Unbekannter Fehler". Texts are UTF-8.
+[[nodiscard]] std::string DisplayText(const std::exception& error);
+[[nodiscard]] std::string DisplayText(const std::exception_ptr& error);
+
 } // namespace holiday

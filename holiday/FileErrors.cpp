@@ -1,9 +1,6 @@
 #include "holiday/FileErrors.h"
 
-#include <cerrno>
 #include <cstring>
-#include <memory>
-#include <unistd.h>
 
 namespace holiday::detail {
 
@@ -18,27 +15,6 @@ namespace {
 }
 
 } // namespace
-
-std::string AbsolutePath(const std::string& path) {
-    if (!path.empty() && path.front() == '/') {
-        return path;
-    }
-    std::string cwd;
-    for (std::size_t size = 256;; size *= 2) {
-        auto buffer = std::make_unique<char[]>(size);
-        if (::getcwd(buffer.get(), size) != nullptr) {
-            cwd = buffer.get();
-            break;
-        }
-        if (errno != ERANGE) {
-            return path;
-        }
-    }
-    if (cwd.empty() || cwd.back() != '/') {
-        cwd += '/';
-    }
-    return cwd + path;
-}
 
 std::string TrimMessageEnd(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||

@@ -5,8 +5,6 @@
 
 namespace holiday::detail {
 
-// The path made absolute against the working directory; nothing else is normalised.
-[[nodiscard]] std::string AbsolutePath(const std::string& path);
 // The operating system's text for errno value error, without trailing blanks, line breaks and
 // full stops.
 [[nodiscard]] std::string SystemErrorText(int error);

@@ -1,104 +1,24 @@
 #include "holiday/HolidayFile.h"
 
 #include "holiday/Exception.h"
+#include "holiday/FileDescriptor.h"
 #include "holiday/FileErrors.h"
-#include "holiday/HolidayFileParser.h"
+#include "holiday/FilePaths.h"
+#include "holiday/HolidayFileReader.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
+#include <cstdint>
 #include <fcntl.h>
-#include <istream>
-#include <memory>
-#include <ostream>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace holiday {
 
 namespace {
 
-constexpr const char* StreamWriteFailed =
-    "Der Datenstrom konnte nicht vollständig geschrieben werden";
-constexpr const char* StreamReadFailed = "Der Datenstrom konnte nicht vollständig gelesen werden";
 constexpr const char* NotRegularFile = "Das Ziel ist keine gewöhnliche Datei";
-
-// Collects the bytes of the file and hands them to flush in large chunks.
-template <typename FlushFunction> class ChunkedOutput {
-public:
-    explicit ChunkedOutput(FlushFunction flush)
-        : mFlush(std::move(flush)), mBuffer(new char[Capacity]) {}
-
-    void Put(std::string_view bytes) {
-        while (!bytes.empty()) {
-            const std::size_t n = std::min(bytes.size(), Capacity - mUsed);
-            std::memcpy(mBuffer.get() + mUsed, bytes.data(), n);
-            mUsed += n;
-            bytes.remove_prefix(n);
-            if (mUsed == Capacity) {
-                Flush();
-            }
-        }
-    }
-    void PutByte(char byte) {
-        mBuffer[mUsed++] = byte;
-        if (mUsed == Capacity) {
-            Flush();
-        }
-    }
-    void PutRepeated(char byte, std::int64_t count) {
-        while (count > 0) {
-            const auto n = static_cast<std::size_t>(
-                std::min<std::int64_t>(count, static_cast<std::int64_t>(Capacity - mUsed)));
-            std::memset(mBuffer.get() + mUsed, byte, n);
-            mUsed += n;
-            count -= static_cast<std::int64_t>(n);
-            if (mUsed == Capacity) {
-                Flush();
-            }
-        }
-    }
-    void Flush() {
-        if (mUsed > 0) {
-            mFlush(mBuffer.get(), mUsed);
-            mUsed = 0;
-        }
-    }
-
-private:
-    static constexpr std::size_t Capacity = 1 << 18;
-    FlushFunction mFlush;
-    std::unique_ptr<char[]> mBuffer;
-    std::size_t mUsed = 0;
-};
-
-// RowCount rows of ColCount cells: 0x00 between two cells, 0x01 after each row.
-template <typename Output> void WriteTable(const HolidayTable& table, Output& out) {
-    const std::int32_t cols = table.ColCount();
-    const std::int32_t rows = table.RowCount();
-    const CellStore& cells = table.Cells();
-    for (std::int32_t r = 0; r < rows; ++r) {
-        std::int64_t next = 0; // the first column not yet written
-        if (r < cells.RowEnd()) {
-            std::int32_t col = 0;
-            std::string_view text;
-            for (auto entries = cells.Entries(r); entries.Next(col, text) && col < cols;) {
-                out.PutRepeated('\x00', col - next);
-                out.Put(text);
-                if (col != cols - 1) {
-                    out.PutByte('\x00');
-                }
-                next = std::int64_t{col} + 1;
-            }
-        }
-        if (next < cols) {
-            out.PutRepeated('\x00', cols - 1 - next);
-        }
-        out.PutByte('\x01');
-    }
-    out.Flush();
-}
 
 void WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -122,6 +42,12 @@ void WriteAll(int fd, const char* data, std::size_t size) {
     throw EFCreateError(detail::CreateErrorMessage(shownPath, reason));
 }
 
+// The folder that holds path, for opening.
+std::string FolderToOpen(const std::string& path) {
+    const std::string folder = FolderOfFile(path);
+    return folder.empty() ? std::string(".") : folder;
+}
+
 // Follows symbolic links until a path that is none (or does not exist).
 std::string ResolveLinks(std::string path, const std::string& shownPath) {
     for (int hops = 0; hops < 40; ++hops) {
@@ -141,49 +67,18 @@ std::string ResolveLinks(std::string path, const std::string& shownPath) {
             }
             link.resize(link.size() * 2);
         }
-        if (!link.empty() && link.front() == '/') {
-            path = link;
-        } else {
-            path = path.substr(0, path.rfind('/') + 1) + link;
-        }
+        path = !link.empty() && link.front() == '/' ? link : JoinPath(FolderOfFile(path), link);
     }
     ThrowCreateError(shownPath, detail::SystemErrorText(ELOOP));
 }
-
-// An open file descriptor that is closed on the way out.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) noexcept : mFd(fd) {}
-    ~FileDescriptor() { Close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    [[nodiscard]] int Get() const noexcept { return mFd; }
-    void Reset(int fd) noexcept {
-        Close();
-        mFd = fd;
-    }
-    // The result of close (0 or -1 with errno).
-    int Close() noexcept {
-        int result = 0;
-        if (mFd >= 0) {
-            result = ::close(mFd);
-            mFd = -1;
-        }
-        return result;
-    }
-
-private:
-    int mFd;
-};
 
 // The temporary file beside the target; removed unless it was renamed over the target.
 class TemporaryFile {
 public:
     TemporaryFile(const std::string& target, const std::string& shownPath) {
-        const std::size_t slash = target.rfind('/');
-        const std::string folder = target.substr(0, slash + 1);
+        const std::string folder = FolderOfFile(target);
         // Shortened so that the temporary name stays within the file name limit.
-        const std::string name = target.substr(slash + 1, 200);
+        const std::string name = NameOfFile(target).substr(0, 200);
         auto seed =
             static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
         seed ^= static_cast<std::uint64_t>(::getpid()) << 32;
@@ -194,19 +89,19 @@ public:
                 suffix[k] = "abcdefghijklmnopqrstuvwxyz012345"[(seed >> (k * 5 + 20)) & 31];
             }
             suffix[8] = '\0';
-            mPath = folder + "." + name + "." + suffix + ".tmp";
-            const int fd = ::open(mPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                mFd.Reset(fd);
+            mPath = JoinPath(folder, "." + name + "." + suffix + ".tmp");
+            try {
+                mFile = FileDescriptor::Open(mPath, O_WRONLY | O_CREAT | O_EXCL, 0666);
                 return;
-            }
-            if (errno != EEXIST || attempt >= 100) {
-                ThrowCreateError(shownPath, detail::SystemErrorText(errno));
+            } catch (const std::system_error& e) {
+                if (e.code().value() != EEXIST || attempt >= 100) {
+                    ThrowCreateError(shownPath, detail::SystemErrorText(e.code().value()));
+                }
             }
         }
     }
     ~TemporaryFile() {
-        mFd.Close();
+        mFile = FileDescriptor();
         if (!mRenamed) {
             ::unlink(mPath.c_str());
         }
@@ -214,74 +109,33 @@ public:
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    [[nodiscard]] int Fd() const noexcept { return mFd.Get(); }
+    [[nodiscard]] int Fd() const noexcept { return mFile.Get(); }
     [[nodiscard]] const std::string& Path() const noexcept { return mPath; }
-    int Close() noexcept { return mFd.Close(); }
+    // Throws std::system_error when close fails.
+    void Close() { mFile.Close(); }
     void MarkRenamed() noexcept { mRenamed = true; }
 
 private:
     std::string mPath;
-    FileDescriptor mFd;
+    FileDescriptor mFile;
     bool mRenamed = false;
 };
 
 void SyncFolder(const std::string& target) {
-    const std::string folder = target.substr(0, target.rfind('/') + 1);
-    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Get() >= 0) {
-        (void)::fsync(dir.Get()); // the rename is done; a folder that cannot sync keeps it
+    try {
+        const FileDescriptor folder =
+            FileDescriptor::Open(FolderToOpen(target), O_RDONLY | O_DIRECTORY);
+        (void)::fsync(folder.Get()); // the rename is done; a folder that cannot sync keeps it
+    } catch (const std::system_error&) {
     }
 }
 
 } // namespace
 
-void SaveToStream(const HolidayTable& table, std::ostream& out, TextEncoding) {
-    auto flush = [&out](const char* data, std::size_t size) {
-        if (!out.write(data, static_cast<std::streamsize>(size))) {
-            throw EFCreateError(StreamWriteFailed);
-        }
-    };
-    ChunkedOutput<decltype(flush)> output(flush);
-    WriteTable(table, output);
-}
-
-void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding) {
-    HolidayFileParser parser(table);
-    char block[4096];
-    std::streamoff remaining = -1;
-    if (const std::streampos start = in.tellg(); start != std::streampos(-1)) {
-        in.seekg(0, std::ios::end);
-        const std::streampos end = in.tellg();
-        in.seekg(start);
-        if (end != std::streampos(-1) && in) {
-            remaining = end - start;
-        }
-    }
-    if (remaining < 0) { // a stream without a size: read to its end
-        in.clear();
-        while (in.read(block, sizeof block) || in.gcount() > 0) {
-            parser.Feed(block, static_cast<std::size_t>(in.gcount()));
-        }
-        if (in.bad()) {
-            throw EFOpenError(StreamReadFailed);
-        }
-    } else {
-        while (remaining > 0) {
-            in.read(block, std::min<std::streamoff>(remaining, sizeof block));
-            const std::streamsize n = in.gcount();
-            if (n <= 0) {
-                throw EFOpenError(StreamReadFailed);
-            }
-            parser.Feed(block, static_cast<std::size_t>(n));
-            remaining -= n;
-        }
-    }
-    parser.Finish();
-}
-
 void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding) {
-    const std::string shownPath = detail::AbsolutePath(path);
-    const std::string target = ResolveLinks(shownPath, shownPath);
+    const std::string absolute = AbsolutePath(path);
+    const std::string shownPath = NormalPath(absolute);
+    const std::string target = ResolveLinks(absolute, shownPath);
 
     // An existing target must be a file this process may write and nobody else has locked.
     FileDescriptor locked;
@@ -294,9 +148,10 @@ void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding
         if (!S_ISREG(old.st_mode)) {
             ThrowCreateError(shownPath, NotRegularFile);
         }
-        locked.Reset(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-        if (locked.Get() < 0) {
-            ThrowCreateError(shownPath, detail::SystemErrorText(errno));
+        try {
+            locked = FileDescriptor::Open(target, O_WRONLY | O_NOCTTY | O_NONBLOCK);
+        } catch (const std::system_error& e) {
+            ThrowCreateError(shownPath, detail::SystemErrorText(e.code().value()));
         }
         struct flock lock {};
         lock.l_type = F_WRLCK;
@@ -308,7 +163,7 @@ void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding
         // In a folder with the sticky bit only the owner of the file or of the folder may
         // replace the file, however writable it is; say so before anything is written.
         struct stat folder {};
-        const std::string folderPath = target.substr(0, target.rfind('/') + 1);
+        const std::string folderPath = FolderToOpen(target);
         const uid_t me = ::geteuid();
         if (me != 0 && ::stat(folderPath.c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
             old.st_uid != me && folder.st_uid != me) {
@@ -334,25 +189,36 @@ void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding
         }
     }
     try {
-        auto flush = [fd = temp.Fd()](const char* data, std::size_t size) {
+        detail::WriteTable(table, [fd = temp.Fd()](const char* data, std::size_t size) {
             WriteAll(fd, data, size);
-        };
-        ChunkedOutput<decltype(flush)> output(flush);
-        WriteTable(table, output);
+        });
     } catch (const std::system_error& e) {
         fail(e.code().value());
     }
     if ((detail::SyncHook != nullptr ? detail::SyncHook(temp.Fd()) : ::fsync(temp.Fd())) != 0) {
         fail(errno);
     }
-    if (temp.Close() != 0) {
-        fail(errno);
+    try {
+        temp.Close();
+    } catch (const std::system_error& e) {
+        fail(e.code().value());
     }
     if (::rename(temp.Path().c_str(), target.c_str()) != 0) {
         fail(errno);
     }
     temp.MarkRenamed();
     SyncFolder(target);
+}
+
+void LoadFromFile(HolidayTable& table, const std::string& path, TextEncoding encoding) {
+    HolidayFileReader reader(path);
+    reader.ReadInto(table, encoding);
+}
+
+void OpenHolidayFile(HolidayTable& table, const std::string& path) {
+    HolidayFileReader reader(path);
+    table.ResetForOpen();
+    reader.ReadInto(table);
 }
 
 } // namespace holiday

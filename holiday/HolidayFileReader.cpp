@@ -1,30 +1,31 @@
+#include "holiday/HolidayFileReader.h"
+
 #include "holiday/Exception.h"
 #include "holiday/FileErrors.h"
-#include "holiday/HolidayFile.h"
+#include "holiday/FilePaths.h"
 #include "holiday/HolidayFileParser.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace holiday {
 
-HolidayFileReader::HolidayFileReader(const std::string& path) : mPath(detail::AbsolutePath(path)) {
+HolidayFileReader::HolidayFileReader(const std::string& path)
+    : mPath(NormalPath(AbsolutePath(path))) {
     auto fail = [this](const std::string& reason) {
-        if (mFd >= 0) {
-            ::close(mFd);
-            mFd = -1;
-        }
         throw EFOpenError(detail::OpenErrorMessage(mPath, reason));
     };
-    mFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (mFd < 0) {
-        fail(detail::SystemErrorText(errno));
+    try {
+        mFile = FileDescriptor::Open(path, O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    } catch (const std::system_error& e) {
+        fail(detail::SystemErrorText(e.code().value()));
     }
     struct stat st {};
-    if (::fstat(mFd, &st) != 0) {
+    if (::fstat(mFile.Get(), &st) != 0) {
         fail(detail::SystemErrorText(errno));
     }
     if (S_ISDIR(st.st_mode)) {
@@ -35,14 +36,8 @@ HolidayFileReader::HolidayFileReader(const std::string& path) : mPath(detail::Ab
     struct flock lock {};
     lock.l_type = F_RDLCK;
     lock.l_whence = SEEK_SET;
-    if (::fcntl(mFd, F_OFD_SETLK, &lock) != 0 && (errno == EAGAIN || errno == EACCES)) {
+    if (::fcntl(mFile.Get(), F_OFD_SETLK, &lock) != 0 && (errno == EAGAIN || errno == EACCES)) {
         fail(detail::FileInUseText);
-    }
-}
-
-HolidayFileReader::~HolidayFileReader() {
-    if (mFd >= 0) {
-        ::close(mFd);
     }
 }
 
@@ -51,7 +46,7 @@ void HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding) {
         throw EFOpenError(detail::ReadErrorMessage(mPath, reason));
     };
     struct stat st {};
-    if (::fstat(mFd, &st) != 0) {
+    if (::fstat(mFile.Get(), &st) != 0) {
         fail(detail::SystemErrorText(errno));
     }
     HolidayFileParser parser(table);
@@ -62,8 +57,8 @@ void HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding) {
         const auto wanted =
             static_cast<std::size_t>(std::min<off_t>(size - position, sizeof block));
         const std::ptrdiff_t n = detail::ReadHook != nullptr
-                                     ? detail::ReadHook(mFd, block, wanted, position)
-                                     : ::pread(mFd, block, wanted, position);
+                                     ? detail::ReadHook(mFile.Get(), block, wanted, position)
+                                     : ::pread(mFile.Get(), block, wanted, position);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -77,17 +72,6 @@ void HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding) {
         position += n;
     }
     parser.Finish();
-}
-
-void LoadFromFile(HolidayTable& table, const std::string& path, TextEncoding encoding) {
-    HolidayFileReader reader(path);
-    reader.ReadInto(table, encoding);
-}
-
-void OpenHolidayFile(HolidayTable& table, const std::string& path) {
-    HolidayFileReader reader(path);
-    table.ResetForOpen();
-    reader.ReadInto(table);
 }
 
 } // namespace holiday

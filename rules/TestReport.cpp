@@ -4,6 +4,7 @@
 #include "rules/DateConversion.h"
 #include "rules/Easter.h"
 #include "rules/HolidayRule.h"
+#include "rules/RuleColumns.h"
 
 #include <stdexcept>
 
@@ -24,17 +25,17 @@ void BuildTestReport(const holiday::HolidayTable& table, const LocaleDateSetting
         const EasterDate easter = Ostern(year);
         const std::int32_t rowCount = table.RowCount();
         for (std::int32_t row = 1; row < rowCount; ++row) {
-            const std::string startDate = table.GetCell(1, row);
+            const std::string startDate = table.GetCell(StartDateCol, row);
             if (startDate.empty()) {
                 continue;
             }
-            const CalendarDate date =
-                EvaluateHolidayRule(startDate, table.GetCell(2, row), table.GetCell(3, row),
-                                    static_cast<std::uint16_t>(year), easter.Day, easter.Month);
+            const CalendarDate date = EvaluateHolidayRule(
+                startDate, table.GetCell(WeekdayCol, row), table.GetCell(OffsetCol, row),
+                static_cast<std::uint16_t>(year), easter.Day, easter.Month);
             line.clear();
             AppendShortDate(line, date, settings);
             line += ": ";
-            line += table.GetCell(0, row);
+            line += table.GetCell(TitleCol, row);
             sink(line);
         }
     }

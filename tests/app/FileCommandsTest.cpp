@@ -1,6 +1,5 @@
 #include "app/FileCommands.h"
 
-#include "app/FilePaths.h"
 #include "app/HolidayFileDialog.h"
 #include "holiday/Exception.h"
 #include "holiday/HolidayTable.h"
@@ -358,11 +357,36 @@ TEST_F(FileCommandsTest, OpenDialogNeedsTheFolderButNotTheFile) {
 
 TEST_F(FileCommandsTest, FormShowPointsOnlyTheOpenDialogAtTheProgramFolder) {
     mSaveDialog.SetInitialDir("/keep");
-    FormShowCommand(mOpenDialog, "/opt/mirevo/bin/mirevo-holidays");
-    EXPECT_EQ(StateOf(mOpenDialog), (DialogState{"/opt/mirevo/bin", ""}));
+    fs::create_directory(At("bin"));
+    FormShowCommand(mOpenDialog, At("bin/mirevo-holidays"), "/home/user");
+    EXPECT_EQ(StateOf(mOpenDialog), (DialogState{At("bin"), ""}));
     EXPECT_EQ(StateOf(mSaveDialog), (DialogState{"/keep", ""}));
-    FormShowCommand(mOpenDialog, "/mirevo-holidays");
-    EXPECT_EQ(mOpenDialog.InitialDir(), "/");
+}
+
+TEST_F(FileCommandsTest, FormShowTakesTheHomeFolderWhenTheProgramFolderIsNotWritable) {
+    // As installed in /usr/bin; a missing folder is as unwritable for the test's user, root
+    // included.
+    FormShowCommand(mOpenDialog, At("missing/bin/mirevo-holidays"), "/home/user");
+    EXPECT_EQ(mOpenDialog.InitialDir(), "/home/user");
+    FormShowCommand(mOpenDialog, At("missing/bin/mirevo-holidays"), "");
+    EXPECT_EQ(mOpenDialog.InitialDir(), At("missing/bin"));
+}
+
+TEST_F(FileCommandsTest, OpenPathRunsAsIfTheOpenDialogHadReturnedIt) {
+    WriteBytes(At("de.hol"), SixColumnFile);
+    FillTable();
+    const TableState table = StateOf(mTable);
+    OpenPathCommand(mTable, mOpenDialog, mSaveDialog, At("missing.hol"),
+                    [this] { ++mConfExitRuns; });
+    EXPECT_EQ(StateOf(mOpenDialog), (DialogState{"", At("missing.hol")}));
+    EXPECT_EQ(StateOf(mSaveDialog), (DialogState{"", ""}));
+    EXPECT_EQ(StateOf(mTable), table);
+
+    OpenPathCommand(mTable, mOpenDialog, mSaveDialog, At("de.hol"), [this] { ++mConfExitRuns; });
+    EXPECT_EQ(StateOf(mOpenDialog), (DialogState{"", At("de.hol")}));
+    EXPECT_EQ(StateOf(mSaveDialog), (DialogState{mDir.string(), "de.hol"}));
+    EXPECT_EQ(mTable.GetCell(0, 2), "Buß- und Bettag");
+    EXPECT_EQ(mConfExitRuns, 1);
 }
 
 TEST_F(FileCommandsTest, CancelChangesNothing) {
@@ -466,7 +490,7 @@ TEST_F(FileCommandsTest, DialogsFollowOpensAndSaves) {
     WriteBytes(At("b/second.hol"), SixColumnFile);
     const std::string program = At("bin/mirevo-holidays");
 
-    FormShowCommand(mOpenDialog, program);
+    FormShowCommand(mOpenDialog, program, "");
     EXPECT_EQ(StateOf(mSaveDialog), (DialogState{"", ""}));
 
     Open(At("a/first.hol"));

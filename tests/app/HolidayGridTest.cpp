@@ -1,5 +1,6 @@
 #include "app/HolidayGrid.h"
 
+#include "app/ApplicationFonts.h"
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
 
@@ -77,6 +78,8 @@ namespace {
 
 class HolidayGridTest : public testing::Test {
 protected:
+    static void SetUpTestSuite() { RegisterApplicationFonts(); }
+
     void SetUp() override {
         window = std::make_unique<QWidget>();
         auto* layout = new QVBoxLayout(window.get());
@@ -497,24 +500,55 @@ TEST_F(HolidayGridTest, PaintsFixedCellsInArialAndOrdinaryOnesInTahoma) {
     }
 }
 
+// Whether any pixel of the block differs from the ordinary cell colour.
+bool Inked(const QImage& shot, QRect block, QRgb base) {
+    for (int y = block.top(); y <= block.bottom(); ++y) {
+        for (int x = block.left(); x <= block.right(); ++x) {
+            if (shot.pixel(x, y) != base) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+TEST_F(HolidayGridTest, TextKeepsTwoPixelsFromEveryEdgeOfItsCell) {
+    table.SetCell(1, 2, "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    table.SetRowHeight(2, 14); // lower than the text: the inset clips it above and below
+    table.SetCurrentCell({4, 4});
+    QCoreApplication::processEvents();
+    const QImage shot = Grab();
+    const QRgb base = grid->palette().color(QPalette::Base).rgba();
+    const QRect cell = grid->CellRect({1, 2});
+    EXPECT_TRUE(Inked(shot, cell.adjusted(2, 2, -2, -2), base));
+    const struct {
+        const char* Edge;
+        QRect Strip;
+    } strips[] = {
+        {"left", QRect(cell.left(), cell.top(), 2, cell.height())},
+        {"right", QRect(cell.right() - 1, cell.top(), 2, cell.height())},
+        {"top", QRect(cell.left(), cell.top(), cell.width(), 2)},
+        {"bottom", QRect(cell.left(), cell.bottom() - 1, cell.width(), 2)},
+    };
+    for (const auto& strip : strips) {
+        EXPECT_FALSE(Inked(shot, strip.Strip, base)) << strip.Edge;
+    }
+}
+
 TEST_F(HolidayGridTest, RowsLowerThanTheTextShowNoText) {
-    const int textHeight = QFontMetrics(grid->CellFont()).height();
+    // The window font's text height is 13 as the design counts it, 11 as Qt counts it.
+    const int textHeight = TextHeight(grid->CellFont());
+    if (QFontInfo(grid->CellFont()).family() == u"Tahoma") {
+        EXPECT_EQ(textHeight, 13);
+    }
     table.SetCell(1, 2, "Easter");
     table.SetCurrentCell({4, 4});
     for (const int height : {1, textHeight - 1, textHeight, 17}) {
         SCOPED_TRACE(height);
         table.SetRowHeight(2, height);
         QCoreApplication::processEvents();
-        const QRect cell = grid->CellRect({1, 2});
-        const QImage shot = Grab().copy(cell);
         const QRgb base = grid->palette().color(QPalette::Base).rgba();
-        bool inked = false;
-        for (int y = 0; y < shot.height(); ++y) {
-            for (int x = 0; x < shot.width(); ++x) {
-                inked = inked || shot.pixel(x, y) != base;
-            }
-        }
-        EXPECT_EQ(inked, height >= textHeight);
+        EXPECT_EQ(Inked(Grab(), grid->CellRect({1, 2}), base), height >= textHeight);
     }
 }
 

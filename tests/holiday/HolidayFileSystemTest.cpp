@@ -1,6 +1,7 @@
 #include "TableTestSupport.h"
 #include "holiday/Exception.h"
 #include "holiday/HolidayFile.h"
+#include "holiday/HolidayFileReader.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <algorithm>
@@ -158,6 +159,11 @@ TEST_F(HolidayFileSystemTest, ErrorMessagesNameTheAbsolutePathAndTheReason) {
          "Datei \"" + mDir + "/none/x.hol\" kann nicht erstellt werden. No such file or directory"},
         {"create over a folder", [&] { SaveToFile(mTable, Path("folder")); },
          "Datei \"" + mDir + "/folder\" kann nicht erstellt werden. Is a directory"},
+        // The path is shown normalised, as a full path reads.
+        {"open through dot parts", [&] { LoadFromFile(mTable, ".//f/../x.hol"); },
+         "Datei " + mDir + "/x.hol kann nicht geöffnet werden. No such file or directory"},
+        {"create through dot parts", [&] { SaveToFile(mTable, "folder/./../none//x.hol"); },
+         "Datei \"" + mDir + "/none/x.hol\" kann nicht erstellt werden. No such file or directory"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -316,6 +322,14 @@ TEST_F(HolidayFileSystemTest, SaveKeepsPermissionsAndWritesThroughLinks) {
     struct stat st {};
     ASSERT_EQ(::stat(real.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    // ".." after a link leaves the link's target, whatever the path looks like.
+    fs::create_directories(Path("deep/sub"));
+    ASSERT_EQ(::symlink("deep/sub", Path("up").c_str()), 0);
+    SaveToFile(mTable, Path("up/../deeper.hol"));
+    EXPECT_EQ(ReadBytes(Path("deep/deeper.hol")), Saved());
+    fs::remove_all(Path("deep"));
+    fs::remove(Path("up"));
 
     SaveToFile(mTable, Path("dangling.hol"));
     EXPECT_TRUE(fs::is_symlink(Path("dangling.hol")));

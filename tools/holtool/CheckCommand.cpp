@@ -6,6 +6,7 @@
 #include "rules/DateConversion.h"
 #include "rules/Easter.h"
 #include "rules/HolidayRule.h"
+#include "rules/RuleColumns.h"
 #include "tools/holtool/ToolError.h"
 
 #include <array>
@@ -16,9 +17,9 @@
 namespace holtool {
 namespace {
 
-constexpr std::int32_t StartDateCol = 1;
-constexpr std::int32_t WeekdayCol = 2;
-constexpr std::int32_t OffsetCol = 3;
+using rules::OffsetCol;
+using rules::StartDateCol;
+using rules::WeekdayCol;
 
 // Runs step and returns its conversion message, or nothing when it succeeds.
 template <typename Step> std::optional<std::string> FailureOf(Step&& step) {
@@ -146,7 +147,7 @@ int RunCheck(const std::vector<std::string>& files, YearRange years, std::ostrea
             holiday::OpenHolidayFile(table, file);
         } catch (const holiday::Exception& error) {
             out.flush();
-            err << "holtool: " << OneLine(DisplayText(error)) << '\n';
+            err << "holtool: " << OneLine(holiday::DisplayText(error)) << '\n';
             unreadable = true;
             continue;
         }

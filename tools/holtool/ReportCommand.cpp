@@ -71,7 +71,7 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
             options.Years.First, options.Years.Last);
     } catch (const holiday::EConvertError& error) {
         out.flush();
-        err << DisplayText(error) << '\n';
+        err << holiday::DisplayText(error) << '\n';
         return ExitFaults;
     }
     return ExitOk;

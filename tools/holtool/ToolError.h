@@ -1,6 +1,5 @@
 #pragma once
 
-#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -19,14 +18,6 @@ class ToolError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-
-// The full-stop rule of the editor's error display: a non-empty message whose last character
-// lies above '.' gets a "." appended.
-[[nodiscard]] std::string WithFullStop(std::string message);
-
-// What the editor's error display shows for error: the innermost non-empty message of its
-// InnerException chain, with the full-stop rule applied.
-[[nodiscard]] std::string DisplayText(const std::exception& error);
 
 // text with every line break turned into a space, so that it prints as one line.
 [[nodiscard]] std::string OneLine(std::string text);

@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     } catch (const holtool::ToolError& error) {
         return Fail(error.what());
     } catch (const holiday::Exception& error) {
-        return Fail(holtool::DisplayText(error));
+        return Fail(holiday::DisplayText(error));
     } catch (const nlohmann::json::exception& error) {
         return Fail(error.what());
     } catch (const std::exception& error) {

@@ -1,31 +1,21 @@
-#include "app/FilePaths.h"
+#include "holiday/FilePaths.h"
+
+#include "holiday/FileDescriptor.h"
 
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <memory>
 #include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace holiday {
 
 namespace {
 
 constexpr char Separator = '/';
-
-// Closes the listing on every way out.
-class DirectoryListing {
-public:
-    explicit DirectoryListing(const std::string& folder) : mDir(opendir(folder.c_str())) {}
-    ~DirectoryListing() {
-        if (mDir != nullptr) {
-            closedir(mDir);
-        }
-    }
-    DirectoryListing(const DirectoryListing&) = delete;
-    DirectoryListing& operator=(const DirectoryListing&) = delete;
-
-    [[nodiscard]] DIR* Get() const noexcept { return mDir; }
-
-private:
-    DIR* mDir;
-};
 
 // Whether the listing of the folder holds name as an entry that is not known to be a folder.
 bool ListedAsFile(const std::string& path) {
@@ -34,16 +24,27 @@ bool ListedAsFile(const std::string& path) {
         return false;
     }
     const std::string folder = FolderOfFile(path);
-    const DirectoryListing listing(folder.empty() ? std::string(".") : folder);
-    if (listing.Get() == nullptr) {
+    try {
+        const FileDescriptor listing = FileDescriptor::Open(
+            folder.empty() ? std::string(".") : folder, O_RDONLY | O_DIRECTORY | O_NONBLOCK);
+        const auto type = listing.ListedType(name);
+        return type.has_value() && *type != DT_DIR;
+    } catch (const std::system_error&) {
         return false;
     }
-    while (const dirent* entry = readdir(listing.Get())) {
-        if (name == entry->d_name) {
-            return entry->d_type != DT_DIR;
+}
+
+// The working folder, or the empty text when it cannot be read.
+std::string WorkingFolder() {
+    for (std::size_t size = 256;; size *= 2) {
+        auto buffer = std::make_unique<char[]>(size);
+        if (::getcwd(buffer.get(), size) != nullptr) {
+            return buffer.get();
+        }
+        if (errno != ERANGE) {
+            return {};
         }
     }
-    return false;
 }
 
 } // namespace
@@ -68,12 +69,31 @@ std::string NameOfFile(const std::string& path) {
     return last == std::string::npos ? path : path.substr(last + 1);
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) {
+        return name;
+    }
+    return folder.back() == Separator ? folder + name : folder + Separator + name;
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (!path.empty() && path.front() == Separator) {
+        return path;
+    }
+    const std::string cwd = WorkingFolder();
+    return cwd.empty() ? path : JoinPath(cwd, path);
+}
+
+std::string NormalPath(const std::string& path) {
+    return std::filesystem::path(path).lexically_normal().string();
+}
+
 bool FileExists(const std::string& path) {
     if (path.empty() || path.find('\0') != std::string::npos) {
         return false;
     }
     struct stat info {};
-    if (stat(path.c_str(), &info) == 0) {
+    if (::stat(path.c_str(), &info) == 0) {
         return !S_ISDIR(info.st_mode);
     }
     switch (errno) {
@@ -86,3 +106,5 @@ bool FileExists(const std::string& path) {
         return ListedAsFile(path);
     }
 }
+
+} // namespace holiday

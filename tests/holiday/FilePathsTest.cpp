@@ -1,4 +1,4 @@
-#include "app/FilePaths.h"
+#include "holiday/FilePaths.h"
 
 #include "tests/support/TemporaryFolder.h"
 
@@ -12,6 +12,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+namespace holiday {
 namespace {
 
 namespace fs = std::filesystem;
@@ -121,3 +122,4 @@ TEST_F(FileExistsTest, RelativeNamesUseTheWorkingFolder) {
 }
 
 } // namespace
+} // namespace holiday

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "holiday/HolidayTable.h"
+
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+
+namespace holiday {
+
+// The .hol format: UTF-8 cell texts, 0x00 between the cells of a row, 0x01 after each row,
+// nothing else.
+
+enum class TextEncoding { Utf8 };
+
+// Writes the table: RowCount rows of ColCount cells, fixed rows and columns included. Throws
+// EFCreateError "Der Datenstrom konnte nicht vollständig geschrieben werden" when the stream
+// fails.
+void SaveToStream(const HolidayTable& table, std::ostream& out, TextEncoding = TextEncoding::Utf8);
+// Reads from the stream's position to the end it has now, growing the table cell by cell and
+// ending with RowCount - 1. Does not reset the table first. A cell that is not well-formed
+// UTF-8 reads as empty. Throws EFOpenError "Der Datenstrom konnte nicht vollständig gelesen
+// werden" when the stream ends before that end or fails; what was read before stays. Throws
+// EInvalidGridOperation when a count would pass its limit.
+void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding = TextEncoding::Utf8);
+
+namespace detail {
+
+// Receives the bytes of a table in order, in large chunks.
+using ChunkSink = std::function<void(const char* data, std::size_t size)>;
+
+// Hands the bytes of the table, as SaveToStream writes them, to sink. Throws what sink throws.
+void WriteTable(const HolidayTable& table, const ChunkSink& sink);
+
+} // namespace detail
+
+} // namespace holiday

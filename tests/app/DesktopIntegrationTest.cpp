@@ -1,0 +1,110 @@
+#include "FormTestSupport.h"
+#include "RecordingMessageBox.h"
+#include "app/CommandLine.h"
+#include "app/DroppedFile.h"
+#include "tests/support/TemporaryFolder.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+#include <fstream>
+#include <optional>
+
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLineTest, ArgumentsGiveOneActionAndAtMostOneFile) {
+    const struct {
+        std::vector<std::string> Arguments;
+        Action What;
+        std::string File;
+    } cases[] = {
+        {{}, Action::Run, ""},
+        {{"de.hol"}, Action::Run, "de.hol"},
+        {{"--", "-odd.hol"}, Action::Run, "-odd.hol"},
+        {{"-"}, Action::Run, "-"},
+        {{"--help"}, Action::Help, ""},
+        {{"de.hol", "--version"}, Action::Version, ""},
+        {{"a.hol", "b.hol"}, Action::Error, ""},
+        {{"-style", "fusion"}, Action::Error, ""}, // Qt's own options are not taken
+        {{"--reverse"}, Action::Error, ""},
+        {{""}, Action::Error, ""},
+    };
+    for (const auto& c : cases) {
+        const CommandLine command = ParseCommandLine("mirevo-holidays", c.Arguments);
+        EXPECT_EQ(command.What, c.What) << testing::PrintToString(c.Arguments);
+        EXPECT_EQ(command.File, c.File) << testing::PrintToString(c.Arguments);
+        if (c.What == Action::Error) {
+            EXPECT_EQ(std::count(command.Text.begin(), command.Text.end(), '\n'), 1);
+        }
+    }
+}
+
+std::unique_ptr<QMimeData> Drag(const QStringList& urls) {
+    auto data = std::make_unique<QMimeData>();
+    data->setText(QStringLiteral("x.hol"));
+    if (!urls.isEmpty()) {
+        data->setUrls(QList<QUrl>(urls.begin(), urls.end()));
+    }
+    return data;
+}
+
+TEST(DroppedFileTest, OnlyOneLocalHolFileIsTaken) {
+    const struct {
+        QStringList Urls;
+        std::optional<std::string> Path;
+    } cases[] = {
+        {{"file:///data/Bayern%20%C3%A4.hol"}, "/data/Bayern ä.hol"},
+        {{"file:///data/DE.HOL"}, "/data/DE.HOL"},
+        {{"file:///data/a.hol", "file:///data/b.hol"}, std::nullopt},
+        {{"https://example.org/de.hol"}, std::nullopt},
+        {{"file:///data/de.txt"}, std::nullopt},
+        {{"file:///data/folder.hol/"}, std::nullopt},
+        {{}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DroppedHolidayFile(Drag(c.Urls).get()), c.Path)
+            << c.Urls.join(u' ').toStdString();
+    }
+}
+
+using DesktopIntegration = FormTest;
+
+TEST_F(DesktopIntegration, AHolFileDroppedOnTheWindowOrGivenAtStartIsOpened) {
+    const testsupport::TemporaryFolder folder("mirevo-drop");
+    const std::string path = folder.At("Feiertage ä.hol");
+    std::ofstream(path, std::ios::binary) << std::string("Titel\0Datum\x01Ostern\0Easter\x01", 26);
+    RecordingMessageBox boxes;
+    Form().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form()));
+
+    // As Qt delivers a drag: the drop goes where the drag was accepted on entering.
+    auto drop = [&](const QMimeData& data) {
+        QDragEnterEvent enter(QPoint(600, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&Form(), &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent event(QPointF(600, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&Form(), &event);
+        return event.isAccepted();
+    };
+    EXPECT_FALSE(drop(*Drag({QUrl::fromLocalFile(QString::fromStdString(path)).toString(),
+                             QStringLiteral("file:///tmp/other.hol")})));
+    EXPECT_EQ(Table().GetCell(0, 1), "");
+    EXPECT_TRUE(drop(*Drag({QUrl::fromLocalFile(QString::fromStdString(path)).toString()})));
+    EXPECT_EQ(Table().GetCell(0, 1), "Ostern");
+    EXPECT_EQ(Form().OpenDialog1.FileName(), path);
+    EXPECT_EQ(Form().SaveDialog1.FileName(), "Feiertage ä.hol");
+
+    TForm1 started;
+    started.OpenWhenShown(path);
+    started.show();
+    EXPECT_EQ(started.Table().GetCell(1, 1), "") << "opened after FormShow, not in it";
+    QTRY_COMPARE(started.Table().GetCell(1, 1), std::string("Easter"));
+    EXPECT_TRUE(boxes.Texts().isEmpty());
+}
+
+} // namespace
