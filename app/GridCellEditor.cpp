@@ -69,14 +69,6 @@ void GridCellEditor::MoveCaretToEnd() {
     ShowWindow(mWhole.size(), mWhole.size());
 }
 
-bool GridCellEditor::IsWholeTextSelected() const noexcept {
-    if (mWholeSelected) {
-        return true;
-    }
-    return mWinBegin == 0 && mWinEnd == mWhole.size() && !text().isEmpty() &&
-           selectedText().size() == text().size();
-}
-
 std::size_t GridCellEditor::OffsetOf(qsizetype position) const {
     const std::string_view window(mWhole.data(), mWinEnd);
     std::size_t at = mWinBegin;

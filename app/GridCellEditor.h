@@ -47,9 +47,6 @@ public:
     void SelectWholeText();
     // Caret after the whole text, nothing selected.
     void MoveCaretToEnd();
-    [[nodiscard]] bool IsWholeTextSelected() const noexcept;
-    // The byte offset in the whole text at which the line edit's text starts.
-    [[nodiscard]] std::size_t WindowStart() const noexcept { return mWinBegin; }
 
 signals:
     // The whole text changed by an edit (not by SetWholeText) and holds no forbidden character.
