@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -130,9 +131,8 @@ void SyncFolder(const std::string& target) {
     }
 }
 
-} // namespace
-
-void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding) {
+// The safe save of SaveToFile: write(sink) hands the file's bytes to sink.
+void SafeSave(const std::string& path, const std::function<void(const detail::ChunkSink&)>& write) {
     const std::string absolute = AbsolutePath(path);
     const std::string shownPath = NormalPath(absolute);
     const std::string target = ResolveLinks(absolute, shownPath);
@@ -189,9 +189,7 @@ void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding
         }
     }
     try {
-        detail::WriteTable(table, [fd = temp.Fd()](const char* data, std::size_t size) {
-            WriteAll(fd, data, size);
-        });
+        write([fd = temp.Fd()](const char* data, std::size_t size) { WriteAll(fd, data, size); });
     } catch (const std::system_error& e) {
         fail(e.code().value());
     }
@@ -208,6 +206,16 @@ void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding
     }
     temp.MarkRenamed();
     SyncFolder(target);
+}
+
+} // namespace
+
+void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding) {
+    SafeSave(path, [&table](const detail::ChunkSink& sink) { detail::WriteTable(table, sink); });
+}
+
+void SaveBytesToFile(std::string_view bytes, const std::string& path) {
+    SafeSave(path, [bytes](const detail::ChunkSink& sink) { sink(bytes.data(), bytes.size()); });
 }
 
 void LoadFromFile(HolidayTable& table, const std::string& path, TextEncoding encoding) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace holiday {
 
@@ -20,6 +21,10 @@ namespace holiday {
 // temporary file is left behind.
 void SaveToFile(const HolidayTable& table, const std::string& path,
                 TextEncoding = TextEncoding::Utf8);
+
+// Saves bytes to path with the safe save of SaveToFile, which see: same links, permission
+// bits, lock, errors and guarantees.
+void SaveBytesToFile(std::string_view bytes, const std::string& path);
 
 // Opens and reads path into the table as HolidayFileReader does. The table is untouched when
 // opening fails.

@@ -23,6 +23,9 @@ expect usr/share/applications/org.mirevo.HolidayGenerator.desktop
 expect usr/share/metainfo/org.mirevo.HolidayGenerator.metainfo.xml
 expect usr/share/mime/packages/org.mirevo.HolidayGenerator.xml
 expect usr/share/icons/hicolor/scalable/apps/org.mirevo.HolidayGenerator.svg
+for example in de at us; do
+    expect "usr/share/mirevo-holidays/examples/$example.hol"
+done
 for size in 16 24 32 48 64 128 256; do
     png="usr/share/icons/hicolor/${size}x${size}/apps/org.mirevo.HolidayGenerator.png"
     expect "$png"
@@ -39,7 +42,7 @@ done
 
 depends="$(dpkg-deb -f "$deb" Depends)"
 recommends="$(dpkg-deb -f "$deb" Recommends)"
-for lib in libqt6widgets6 libqt6svg6 libc6 libstdc++6; do
+for lib in libqt6widgets6 libqt6svg6 libical3 libc6 libstdc++6; do
     if ! grep -q "$lib" <<<"$depends"; then
         echo "Depends lacks $lib: $depends"; fail=1
     fi

@@ -51,12 +51,17 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
 
 ToolResult RunTool(const std::vector<std::string>& args, const std::filesystem::path& scratch,
                    const std::string& stdinText) {
+    return RunProgram(HOLTOOL_PATH, args, scratch, stdinText);
+}
+
+ToolResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& scratch, const std::string& stdinText) {
     const std::filesystem::path inPath = scratch / "stdin.txt";
     const std::filesystem::path outPath = scratch / "stdout.txt";
     const std::filesystem::path errPath = scratch / "stderr.txt";
     WriteBytes(inPath, stdinText);
 
-    std::vector<std::string> argv{HOLTOOL_PATH};
+    std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> env = ToolEnvironment();
     std::vector<char*> argvPointers = Pointers(argv);
@@ -70,11 +75,11 @@ ToolResult RunTool(const std::vector<std::string>& args, const std::filesystem::
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     pid_t pid = 0;
-    const int spawned =
-        posix_spawn(&pid, HOLTOOL_PATH, &actions, nullptr, argvPointers.data(), envPointers.data());
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argvPointers.data(),
+                                    envPointers.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
-        throw std::runtime_error("cannot start " HOLTOOL_PATH);
+        throw std::runtime_error("cannot start " + program);
     }
     int wstatus = 0;
     if (waitpid(pid, &wstatus, 0) != pid) {

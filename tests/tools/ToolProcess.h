@@ -15,6 +15,9 @@ struct ToolResult {
 // waits for it. scratch is a folder for the captured output.
 ToolResult RunTool(const std::vector<std::string>& args, const std::filesystem::path& scratch,
                    const std::string& stdinText = {});
+// The same for any program, given by its path.
+ToolResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& scratch, const std::string& stdinText = {});
 
 // The bytes of a file, and writing bytes to a file, exactly.
 std::string ReadBytes(const std::filesystem::path& path);

@@ -63,7 +63,7 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     const rules::LocaleDateSettings settings = ReportDateSettings(options.DateFormat);
 
     if (!options.Years.EasterExact()) {
-        err << "holtool: warning: the Easter date is exact only for the years 1900 to 2099\n";
+        err << EasterInexactWarning;
     }
     try {
         rules::BuildTestReport(

@@ -18,6 +18,11 @@ struct YearRange {
     [[nodiscard]] bool EasterExact() const noexcept { return First >= 1900 && Last <= 2099; }
 };
 
+// The warning a command prints on stderr before it evaluates rules over a span of years that
+// is not EasterExact.
+inline constexpr const char* EasterInexactWarning =
+    "holtool: warning: the Easter date is exact only for the years 1900 to 2099\n";
+
 // Reads "A-B" or a single year "A" (decimal digits only). Throws ToolError for anything else,
 // for years outside 1..9999 and for A > B.
 [[nodiscard]] YearRange ParseYearRange(std::string_view text);

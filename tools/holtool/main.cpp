@@ -4,6 +4,7 @@
 #include "holiday/Exception.h"
 #include "tools/holtool/CheckCommand.h"
 #include "tools/holtool/DumpCommand.h"
+#include "tools/holtool/IcsCommand.h"
 #include "tools/holtool/ReportCommand.h"
 #include "tools/holtool/ToolError.h"
 #include "tools/holtool/WriteCommand.h"
@@ -28,6 +29,9 @@ struct Arguments {
     std::string DateFormat;
     std::string JsonFile;
     std::string HolFile;
+    std::string Config;
+    std::string Marks;
+    std::string Output;
 };
 
 holtool::YearRange YearsOf(const CLI::App& command, const Arguments& args) {
@@ -52,6 +56,24 @@ int Run(const CLI::App& app, const Arguments& args) {
     }
     if (check.parsed()) {
         return holtool::RunCheck(args.Files, YearsOf(check, args), std::cout, std::cerr);
+    }
+    const CLI::App& ics = *app.get_subcommand("ics");
+    if (ics.parsed()) {
+        holtool::IcsOptions options{args.File, args.Config, std::nullopt, std::nullopt,
+                                    std::nullopt};
+        if (ics.count("--years") != 0) {
+            options.Years = holtool::ParseYearRange(args.Years);
+        }
+        if (ics.count("--marks") != 0) {
+            if (args.Marks.empty()) {
+                throw holtool::ToolError("--marks needs the mark characters, such as #1");
+            }
+            options.Marks = args.Marks;
+        }
+        if (ics.count("-o") != 0) {
+            options.Output = args.Output;
+        }
+        return holtool::RunIcs(options, std::cout, std::cerr);
     }
     if (app.get_subcommand("dump")->parsed()) {
         return holtool::RunDump(args.File, std::cout);
@@ -91,6 +113,17 @@ int main(int argc, char** argv) {
     CLI::App* dump = app.add_subcommand(
         "dump", "Print the table of FILE as JSON, one row per line (for diffs and textconv).");
     dump->add_option("FILE", args.File, ".hol file")->required();
+
+    CLI::App* ics = app.add_subcommand(
+        "ics", "Write the holidays of one configuration of FILE as an iCalendar file: one "
+               "all-day event per marked rule and year.");
+    ics->add_option("FILE", args.File, ".hol file")->required();
+    ics->add_option("--config", args.Config, "Header text of the configuration column")->required();
+    ics->add_option("--years", args.Years,
+                    "Years, A-B or a single year (default: this year and the next)");
+    ics->add_option("--marks", args.Marks,
+                    "Only rules whose mark is one of these characters (default: any mark)");
+    ics->add_option("-o", args.Output, "File to create or replace (default: standard output)");
 
     CLI::App* write =
         app.add_subcommand("write", "Write the JSON table JSON (as dump prints it) to HOL.");
