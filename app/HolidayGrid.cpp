@@ -37,6 +37,28 @@ constexpr int MinDrawnChars = 64;
     return static_cast<int>(std::clamp(v, -Limit, Limit));
 }
 
+// The navigation key of a Qt key code that HandleKey passes to MoveByKey.
+[[nodiscard]] GridKey GridKeyOf(int key) noexcept {
+    switch (key) {
+    case Qt::Key_Up:
+        return GridKey::Up;
+    case Qt::Key_Down:
+        return GridKey::Down;
+    case Qt::Key_PageUp:
+        return GridKey::PageUp;
+    case Qt::Key_PageDown:
+        return GridKey::PageDown;
+    case Qt::Key_Left:
+        return GridKey::Left;
+    case Qt::Key_Right:
+        return GridKey::Right;
+    case Qt::Key_Home:
+        return GridKey::Home;
+    default:
+        return GridKey::End;
+    }
+}
+
 } // namespace
 
 HolidayGrid::HolidayGrid(holiday::HolidayTable& table, QWidget* parent)
@@ -445,26 +467,23 @@ bool HolidayGrid::HandleKey(QKeyEvent* event, bool fromEditor) {
     }
     switch (key) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // With Ctrl the key press types no Enter character.
-        if (!(mods & Qt::ControlModifier)) {
-            if (IsEditorOpen()) {
-                CloseEditor();
-            } else {
-                OpenEditor(EditorOpening::SelectAll);
-            }
+    case Qt::Key_Enter: {
+        // The form's handler has made the move; here the editor opens or closes.
+        const bool open = NavigateGrid(NavigationState(), GridKey::Enter, mods & Qt::ShiftModifier,
+                                       mods & Qt::ControlModifier)
+                              .EditorOpen;
+        if (open && !IsEditorOpen()) {
+            OpenEditor(EditorOpening::SelectAll);
+        } else if (!open) {
+            CloseEditor();
         }
         return true;
+    }
     case Qt::Key_Up:
     case Qt::Key_Down:
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
-        // A move of the current cell closes the editor; at the table's edge it stays open.
-        // Shift extends the selection, which the grid shows with the editor closed.
-        if (mods & Qt::ShiftModifier) {
-            CloseEditor();
-        }
-        MoveByKey(key, mods);
+        MoveByKey(GridKeyOf(key), mods);
         return true;
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -473,7 +492,7 @@ bool HolidayGrid::HandleKey(QKeyEvent* event, bool fromEditor) {
         if (fromEditor) {
             return false; // they move the caret
         }
-        MoveByKey(key, mods);
+        MoveByKey(GridKeyOf(key), mods);
         return true;
     case Qt::Key_Escape:
         return true; // neither closes nor restores
@@ -500,65 +519,31 @@ bool HolidayGrid::HandleKey(QKeyEvent* event, bool fromEditor) {
     return true;
 }
 
-void HolidayGrid::MoveByKey(int key, Qt::KeyboardModifiers modifiers) {
+GridNavigationState HolidayGrid::NavigationState() {
     EnsureLayout();
-    const std::int32_t firstCol = mTable.FixedCols();
-    const std::int32_t firstRow = mTable.FixedRows();
-    const std::int32_t lastCol = mTable.ColCount() - 1;
-    const std::int32_t lastRow = mTable.RowCount() - 1;
+    return {mTable.CurrentCell(),
+            mTable.Anchor(),
+            {mTable.FixedCols(), mTable.FixedRows()},
+            {mTable.ColCount(), mTable.RowCount()},
+            mTopRow,
+            mMaxTopRow,
+            Rows().WholeCount(mTopRow, viewport()->height() - Rows().FixedExtent()),
+            IsEditorOpen()};
+}
+
+void HolidayGrid::MoveByKey(GridKey key, Qt::KeyboardModifiers modifiers) {
     const bool extend = modifiers & Qt::ShiftModifier;
-    const bool ctrl = modifiers & Qt::ControlModifier;
-    const GridCoord from = extend ? mTable.Anchor() : mTable.CurrentCell();
-    GridCoord to = from;
-    const std::int32_t page =
-        Rows().WholeCount(mTopRow, viewport()->height() - Rows().FixedExtent());
-    std::int32_t newTop = mTopRow;
-    switch (key) {
-    case Qt::Key_Up:
-        to.Row = from.Row - 1;
-        break;
-    case Qt::Key_Down:
-        to.Row = from.Row + 1;
-        break;
-    case Qt::Key_Left:
-        to.Col = from.Col - 1;
-        break;
-    case Qt::Key_Right:
-        to.Col = from.Col + 1;
-        break;
-    case Qt::Key_PageUp:
-        to.Row = from.Row - std::min(page, from.Row);
-        newTop = mTopRow - std::min(page, mTopRow);
-        break;
-    case Qt::Key_PageDown:
-        to.Row = static_cast<std::int32_t>(
-            std::min<std::int64_t>(std::int64_t{from.Row} + page, lastRow));
-        newTop = static_cast<std::int32_t>(
-            std::min<std::int64_t>(std::int64_t{mTopRow} + page, mMaxTopRow));
-        break;
-    case Qt::Key_Home:
-        to.Col = firstCol;
-        if (ctrl) {
-            to.Row = firstRow;
-        }
-        break;
-    case Qt::Key_End:
-        to.Col = lastCol;
-        if (ctrl) {
-            to.Row = lastRow;
-        }
-        break;
-    default:
-        return;
+    const GridNavigation to =
+        NavigateGrid(NavigationState(), key, extend, modifiers & Qt::ControlModifier);
+    if (!to.EditorOpen) {
+        CloseEditor();
     }
-    to.Col = std::clamp(to.Col, firstCol, lastCol);
-    to.Row = std::clamp(to.Row, firstRow, lastRow);
-    ScrollTo(mLeftCol, newTop);
+    ScrollTo(mLeftCol, to.TopRow);
     if (extend) {
-        mTable.SetAnchor(to);
+        mTable.SetAnchor(to.Anchor);
         ScrollToCell(mTable.Anchor());
     } else {
-        mTable.SetCurrentCell(to);
+        mTable.SetCurrentCell(to.Current);
         ScrollToCurrentCell();
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/GridNavigation.h"
 #include "holiday/HolidayTable.h"
 #include "holiday/HolidayTableObserver.h"
 
@@ -66,6 +67,9 @@ public:
     void ScrollToCell(holiday::GridCoord cell);
     // The first scrolling column and row shown.
     [[nodiscard]] holiday::GridCoord ScrollPosition() const noexcept { return {mLeftCol, mTopRow}; }
+    // The table's current cell, anchor and counts with the grid's rows and editor, for
+    // NavigateGrid.
+    [[nodiscard]] GridNavigationState NavigationState();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -113,7 +117,7 @@ private:
 
     // Keyboard.
     bool HandleKey(QKeyEvent* event, bool fromEditor);
-    void MoveByKey(int key, Qt::KeyboardModifiers modifiers);
+    void MoveByKey(GridKey key, Qt::KeyboardModifiers modifiers);
     [[nodiscard]] static bool IsTypingKey(const QKeyEvent* event);
     void LeaveByTab(bool forward);
 

@@ -409,14 +409,12 @@ void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers /*sh
     if (key != Qt::Key_Return && key != Qt::Key_Enter) {
         return;
     }
-    const holiday::GridCoord current = mTable.CurrentCell();
-    if (returndown->isChecked()) {
-        if (current.Row < mTable.RowCount() - 1) {
-            mTable.SetCurrentCell({current.Col, current.Row + 1});
-            sg->ScrollToCurrentCell();
-        }
-    } else if (current.Col < mTable.ColCount() - 1) {
-        mTable.SetCurrentCell({current.Col + 1, current.Row});
+    // The grid's own handling of the key press opens or closes the editor afterwards.
+    const GridNavigation to =
+        NavigateGrid(sg->NavigationState(), GridKey::Enter, false, false,
+                     returndown->isChecked() ? EnterMove::Down : EnterMove::Right);
+    if (to.Current != mTable.CurrentCell()) {
+        mTable.SetCurrentCell(to.Current);
         sg->ScrollToCurrentCell();
     }
 }

@@ -3,6 +3,7 @@
 #include "holiday/HolidayTable.h"
 #include "rules/LocaleDateSettings.h"
 #include "rules/TestReport.h"
+#include "tests/support/LegendRules.h"
 
 #include <array>
 #include <benchmark/benchmark.h>
@@ -13,24 +14,21 @@ namespace {
 
 constexpr std::int32_t RuleCount = 100'000;
 
+// The legend's rules, a fixed date, Good Friday and a hexadecimal offset, in turn.
 void FillTable(holiday::HolidayTable& table) {
-    struct Rule {
-        const char* Start;
-        const char* Weekday;
-        const char* Offset;
-    };
-    static constexpr std::array<Rule, 6> Rules = {{
-        {"Easter", "0", "+1"},
-        {"30.11", "-We", "0"},
-        {"01.03", "+Su", "+14"},
-        {"24.12", "0", "0"},
-        {"Easter", "0", "-2"},
-        {"1.5", "+Mo", "$0E"},
+    using testsupport::LegendRule;
+    static constexpr std::array<LegendRule, 6> Rules = {{
+        testsupport::LegendRules[0],
+        testsupport::LegendRules[1],
+        testsupport::LegendRules[2],
+        {"", "24.12", "0", "0"},
+        {"", "Easter", "0", "-2"},
+        {"", "1.5", "+Mo", "$0E"},
     }};
     table.SetColCount(6);
     table.SetRowCount(RuleCount + 1);
     for (std::int32_t row = 1; row <= RuleCount; ++row) {
-        const Rule& rule = Rules[static_cast<std::size_t>(row) % Rules.size()];
+        const LegendRule& rule = Rules[static_cast<std::size_t>(row) % Rules.size()];
         table.SetCell(0, row, "Holiday number " + std::to_string(row));
         table.SetCell(1, row, rule.Start);
         table.SetCell(2, row, rule.Weekday);

@@ -23,7 +23,7 @@ const char* FindDelimiter(const char* p, const char* end) noexcept {
         }
         p += 8;
     }
-    while (p<end&& static_cast<unsigned char>(*p)> 1) {
+    while ((p < end) && (static_cast<unsigned char>(*p) > 1)) {
         ++p;
     }
     return p;

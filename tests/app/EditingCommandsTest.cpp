@@ -273,12 +273,4 @@ TEST_F(EditingCommands, AButtonClickClosesTheCellEditorFirst) {
     EXPECT_EQ(Table().RowCount(), 6);
 }
 
-TEST_F(EditingCommands, OsternGivesEasterSunday) {
-    std::uint16_t day = 0;
-    std::uint16_t month = 0;
-    Form().Ostern(day, month, 2009);
-    EXPECT_EQ(day, 12);
-    EXPECT_EQ(month, 4);
-}
-
 } // namespace

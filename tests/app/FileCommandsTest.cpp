@@ -3,6 +3,8 @@
 #include "app/HolidayFileDialog.h"
 #include "holiday/Exception.h"
 #include "holiday/HolidayTable.h"
+#include "tests/support/ByteFiles.h"
+#include "tests/support/TableSnapshot.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <QComboBox>
@@ -41,6 +43,8 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 using holiday::GridCoord;
 using holiday::HolidayTable;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 // The bytes of a file of the header row and two rules, 6 columns.
 const std::string SixColumnFile = "Feiertag\0Datum\0Richtung\0Offset\0x\0Bayern\x01"
@@ -51,42 +55,10 @@ const std::string SixColumnFile = "Feiertag\0Datum\0Richtung\0Offset\0x\0Bayern\
                                   "23.11\0-We\0"
                                   "0\0\0*\x01"s;
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// What a command may change in the table: counts, fixed counts, the current cell, the widths
-// and the texts of a region larger than the extent.
-struct TableState {
-    std::int32_t ColCount, RowCount, FixedCols, FixedRows;
-    GridCoord Current;
-    std::vector<std::int32_t> Widths;
-    std::vector<std::string> Texts;
-    friend bool operator==(const TableState&, const TableState&) = default;
-};
+using testsupport::TableState;
 
 TableState StateOf(const HolidayTable& table) {
-    TableState state{table.ColCount(),
-                     table.RowCount(),
-                     table.FixedCols(),
-                     table.FixedRows(),
-                     table.CurrentCell(),
-                     {},
-                     {}};
-    for (std::int32_t col = 0; col < table.ColCount(); ++col) {
-        state.Widths.push_back(table.ColWidth(col));
-    }
-    for (std::int32_t row = 0; row < 12; ++row) {
-        for (std::int32_t col = 0; col < 12; ++col) {
-            state.Texts.push_back(table.GetCell(col, row));
-        }
-    }
-    return state;
+    return testsupport::Snapshot(table);
 }
 
 struct DialogState {

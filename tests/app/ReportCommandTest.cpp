@@ -2,6 +2,7 @@
 #include "RecordingMessageBox.h"
 #include "app/ReportMemo.h"
 #include "holiday/Exception.h"
+#include "tests/support/LegendRules.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,24 +12,14 @@
 #include <QTest>
 #include <array>
 #include <string>
+#include <vector>
 
 namespace {
 
 using holiday::GridCoord;
 
-struct Rule {
-    const char* Title;
-    const char* Start;
-    const char* Direction;
-    const char* Offset;
-};
-
-// The legend's three example rules.
-const std::array<Rule, 3> LegendRules{{
-    {"Easter Monday", "Easter", "0", "+1"},
-    {"Last Wednesday in November", "30.11", "-We", "0"},
-    {"Third Sunday in March", "01.03", "+Su", "+14"},
-}};
+using Rule = testsupport::LegendRule;
+using testsupport::LegendRules;
 
 class ReportCommand : public FormTest {
 protected:
@@ -39,48 +30,24 @@ protected:
     void SetRule(int row, const Rule& rule) {
         Table().SetCell(0, row, rule.Title);
         Table().SetCell(1, row, rule.Start);
-        Table().SetCell(2, row, rule.Direction);
+        Table().SetCell(2, row, rule.Weekday);
         Table().SetCell(3, row, rule.Offset);
     }
-    void SetLegendRules() {
-        for (std::size_t i = 0; i < LegendRules.size(); ++i) {
-            SetRule(static_cast<int>(i) + 1, LegendRules[i]);
-        }
-    }
+    void SetLegendRules() { testsupport::FillLegendRules(Table()); }
     static QString Heading(int year) {
         return QString(17, u' ') + QStringLiteral("Year ") + QString::number(year);
     }
 };
 
+// The dates themselves are the report's; here the box gets every line, a year checked whole.
 TEST_F(ReportCommand, WritesTheLegendRulesForEveryYear) {
     SetLegendRules();
     Form().Button3Click(nullptr);
     const QStringList lines = Form().Memo1->Lines();
     ASSERT_EQ(lines.size(), 11 * 4);
-    // (day.month) of the three rules per year.
-    const std::array<std::array<const char*, 3>, 11> expected{{
-        {"28.03", "30.11", "20.03"},
-        {"17.04", "29.11", "19.03"},
-        {"09.04", "28.11", "18.03"},
-        {"24.03", "26.11", "16.03"},
-        {"13.04", "25.11", "15.03"},
-        {"05.04", "24.11", "21.03"},
-        {"25.04", "30.11", "20.03"},
-        {"09.04", "28.11", "18.03"},
-        {"01.04", "27.11", "17.03"},
-        {"21.04", "26.11", "16.03"},
-        {"06.04", "25.11", "15.03"},
-    }};
-    for (int y = 0; y < 11; ++y) {
-        const int year = 2005 + y;
-        const auto first = static_cast<qsizetype>(y * 4);
-        EXPECT_EQ(lines[first], Heading(year));
-        for (std::size_t rule = 0; rule < 3; ++rule) {
-            const QString date = QString::fromUtf8(expected[static_cast<std::size_t>(y)][rule]) +
-                                 u'.' + QString::number(year);
-            EXPECT_EQ(lines[first + 1 + static_cast<qsizetype>(rule)],
-                      date + QStringLiteral(": ") + QString::fromUtf8(LegendRules[rule].Title));
-        }
+    const std::vector<std::string> year2009 = testsupport::LegendReport(2009, 2009);
+    for (std::size_t i = 0; i < year2009.size(); ++i) {
+        EXPECT_EQ(lines[static_cast<qsizetype>(16 + i)].toStdString(), year2009[i]);
     }
     EXPECT_EQ(Form().Memo1->toPlainText().back(), u'\n'); // each line ends with a line break
 }

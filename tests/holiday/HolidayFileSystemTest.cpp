@@ -2,6 +2,7 @@
 #include "holiday/Exception.h"
 #include "holiday/HolidayFile.h"
 #include "holiday/HolidayFileReader.h"
+#include "tests/support/ByteFiles.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <algorithm>
@@ -23,14 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 // Restores the hooks whatever a test did to them.
 struct HookGuard {

@@ -2,6 +2,7 @@
 
 #include "holiday/HolidayTable.h"
 #include "holiday/HolidayTableObserver.h"
+#include "tests/support/TableSnapshot.h"
 
 #include <sstream>
 #include <string>
@@ -9,36 +10,7 @@
 
 namespace holiday::test {
 
-// Everything visible about a table, for "unchanged" checks.
-struct TableState {
-    std::int32_t cols = 0, rows = 0, fixedCols = 0, fixedRows = 0;
-    GridCoord current, anchor, topLeft;
-    std::vector<std::string> texts; // row by row, inside the extent
-    std::vector<std::int32_t> widths;
-
-    friend bool operator==(const TableState&, const TableState&) = default;
-};
-
-inline TableState Snapshot(const HolidayTable& t) {
-    TableState s{t.ColCount(),
-                 t.RowCount(),
-                 t.FixedCols(),
-                 t.FixedRows(),
-                 t.CurrentCell(),
-                 t.Anchor(),
-                 t.TopLeft(),
-                 {},
-                 {}};
-    for (std::int32_t r = 0; r < t.RowCount(); ++r) {
-        for (std::int32_t c = 0; c < t.ColCount(); ++c) {
-            s.texts.push_back(t.GetCell(c, r));
-        }
-    }
-    for (std::int32_t c = 0; c < t.ColCount(); ++c) {
-        s.widths.push_back(t.ColWidth(c));
-    }
-    return s;
-}
+using testsupport::Snapshot;
 
 // Column 0 of every row, for tests that move rows.
 inline std::vector<std::string> Column0(const HolidayTable& t) {

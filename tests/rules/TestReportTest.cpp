@@ -2,6 +2,7 @@
 
 #include "ConvertErrorMatcher.h"
 #include "holiday/HolidayTable.h"
+#include "tests/support/LegendRules.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -14,19 +15,9 @@ using holiday::HolidayTable;
 using rules::LocaleDateSettings;
 using rules::test::ExpectConvertError;
 
-struct Rule {
-    const char* Title;
-    const char* Start;
-    const char* Weekday;
-    const char* Offset;
-};
-
-// The three rules of the window's legend.
-const std::vector<Rule> LegendRules = {
-    {"Easter Monday", "Easter", "0", "+1"},
-    {"Last Wednesday in November", "30.11", "-We", "0"},
-    {"Third Sunday in March", "01.03", "+Su", "+14"},
-};
+using testsupport::FillLegendRules;
+using testsupport::LegendReport;
+using Rule = testsupport::LegendRule;
 
 void FillRules(HolidayTable& table, const std::vector<Rule>& rules) {
     table.SetRowCount(static_cast<std::int32_t>(rules.size()) + 1);
@@ -39,9 +30,7 @@ void FillRules(HolidayTable& table, const std::vector<Rule>& rules) {
     }
 }
 
-std::string Heading(int year) {
-    return std::string(17, ' ') + "Year " + std::to_string(year);
-}
+using testsupport::ReportHeading;
 
 std::vector<std::string> Report(const HolidayTable& table, const LocaleDateSettings& settings,
                                 std::int32_t first = rules::FirstReportYear,
@@ -52,39 +41,21 @@ std::vector<std::string> Report(const HolidayTable& table, const LocaleDateSetti
     return lines;
 }
 
+// The one place that checks every date of the legend rules over the report years.
 TEST(BuildTestReport, TheLegendRulesOverTheReportYears) {
     HolidayTable table;
-    FillRules(table, LegendRules);
+    FillLegendRules(table);
     table.SetCell(5, 1, "1"); // configuration marks are never read
-    const std::vector<std::string> lines = Report(table, LocaleDateSettings::German());
-
-    const char* dates[11][3] = {
-        {"28.03", "30.11", "20.03"}, {"17.04", "29.11", "19.03"}, {"09.04", "28.11", "18.03"},
-        {"24.03", "26.11", "16.03"}, {"13.04", "25.11", "15.03"}, {"05.04", "24.11", "21.03"},
-        {"25.04", "30.11", "20.03"}, {"09.04", "28.11", "18.03"}, {"01.04", "27.11", "17.03"},
-        {"21.04", "26.11", "16.03"}, {"06.04", "25.11", "15.03"},
-    };
-    std::vector<std::string> expected;
-    for (int i = 0; i < 11; ++i) {
-        const int year = 2005 + i;
-        expected.push_back(Heading(year));
-        for (std::size_t r = 0; r < LegendRules.size(); ++r) {
-            expected.push_back(std::string(dates[i][r]) + "." + std::to_string(year) + ": " +
-                               LegendRules[r].Title);
-        }
-    }
-    EXPECT_EQ(lines, expected);
-    EXPECT_EQ(lines[16], "                 Year 2009");
-    EXPECT_EQ(lines[17], "13.04.2009: Easter Monday");
+    EXPECT_EQ(Report(table, LocaleDateSettings::German()), LegendReport());
 }
 
 TEST(BuildTestReport, DatesAreWrittenInTheUserFormatButReadInTheFileNotation) {
     HolidayTable table;
-    FillRules(table, LegendRules);
+    FillLegendRules(table);
     LocaleDateSettings us; // "m/d/yy", "/"
     us.ShortDateFormat = std::string("mm/dd/yyyy");
     const std::vector<std::string> lines = Report(table, us, 2009, 2009);
-    EXPECT_EQ(lines, (std::vector<std::string>{Heading(2009), "04/13/2009: Easter Monday",
+    EXPECT_EQ(lines, (std::vector<std::string>{ReportHeading(2009), "04/13/2009: Easter Monday",
                                                "11/25/2009: Last Wednesday in November",
                                                "03/15/2009: Third Sunday in March"}));
 }
@@ -92,7 +63,7 @@ TEST(BuildTestReport, DatesAreWrittenInTheUserFormatButReadInTheFileNotation) {
 TEST(BuildTestReport, OnlyHeadingsWithoutRules) {
     std::vector<std::string> headings;
     for (int year = 2005; year <= 2015; ++year) {
-        headings.push_back(Heading(year));
+        headings.push_back(ReportHeading(year));
     }
 
     HolidayTable headerOnly;
@@ -112,34 +83,34 @@ TEST(BuildTestReport, SkipsEmptyRowsAndKeepsEmptyTitles) {
     HolidayTable table;
     FillRules(table, {{"", "24.12", "0", "0"}, {"gap", "", "0", "0"}, {"X", "Easter", "0", "0"}});
     EXPECT_EQ(Report(table, LocaleDateSettings::German(), 2009, 2010),
-              (std::vector<std::string>{Heading(2009), "24.12.2009: ", "12.04.2009: X",
-                                        Heading(2010), "24.12.2010: ", "04.04.2010: X"}));
+              (std::vector<std::string>{ReportHeading(2009), "24.12.2009: ", "12.04.2009: X",
+                                        ReportHeading(2010), "24.12.2010: ", "04.04.2010: X"}));
 }
 
 TEST(BuildTestReport, AFailureIn2007KeepsTheLinesBeforeIt) {
     HolidayTable table;
-    FillRules(table, LegendRules);
+    FillLegendRules(table);
     std::vector<std::string> lines;
     // The second rule turns faulty when the report reaches 2007.
     const auto sink = [&](const std::string& line) {
         lines.push_back(line);
-        if (line == Heading(2007)) {
+        if (line == ReportHeading(2007)) {
             table.SetCell(1, 2, "31.04");
         }
     };
     ExpectConvertError([&] { rules::BuildTestReport(table, LocaleDateSettings::German(), sink); },
                        "'31.04.2007' ist kein gültiges Datum");
     ASSERT_EQ(lines.size(), 10u);
-    EXPECT_EQ(lines[0], Heading(2005));
-    EXPECT_EQ(lines[4], Heading(2006));
+    EXPECT_EQ(lines[0], ReportHeading(2005));
+    EXPECT_EQ(lines[4], ReportHeading(2006));
     EXPECT_EQ(lines[7], "19.03.2006: Third Sunday in March");
-    EXPECT_EQ(lines[8], Heading(2007));
+    EXPECT_EQ(lines[8], ReportHeading(2007));
     EXPECT_EQ(lines[9], "09.04.2007: Easter Monday");
 }
 
 TEST(BuildTestReport, TheStartDateErrorWinsAndLaterRowsAreNotRead) {
     HolidayTable table;
-    FillRules(table, LegendRules);
+    FillLegendRules(table);
     table.SetCell(1, 2, "31.04");
     table.SetCell(3, 2, "");
     table.SetCell(1, 3, "also faulty");
@@ -147,7 +118,7 @@ TEST(BuildTestReport, TheStartDateErrorWinsAndLaterRowsAreNotRead) {
     const auto sink = [&lines](const std::string& line) { lines.push_back(line); };
     ExpectConvertError([&] { rules::BuildTestReport(table, LocaleDateSettings::German(), sink); },
                        "'31.04.2005' ist kein gültiges Datum");
-    EXPECT_EQ(lines, (std::vector<std::string>{Heading(2005), "28.03.2005: Easter Monday"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{ReportHeading(2005), "28.03.2005: Easter Monday"}));
 
     // A new row with only a start date: forward to a Sunday, then the empty offset fails.
     table.SetCell(1, 2, "30.11");
@@ -164,7 +135,7 @@ TEST(BuildTestReport, EvaluatesRowsBeyond65536) {
     table.SetCell(2, 69'999, "0");
     table.SetCell(3, 69'999, "0");
     const std::vector<std::string> lines = Report(table, LocaleDateSettings::German(), 2009, 2009);
-    EXPECT_EQ(lines, (std::vector<std::string>{Heading(2009), "01.05.2009: late"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{ReportHeading(2009), "01.05.2009: late"}));
 }
 
 TEST(BuildTestReport, RejectsYearsOutsideTheCalendar) {

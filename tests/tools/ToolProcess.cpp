@@ -36,19 +36,6 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 
 } // namespace
 
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) {
-        throw std::runtime_error("cannot write " + path.string());
-    }
-}
-
 ToolResult RunTool(const std::vector<std::string>& args, const std::filesystem::path& scratch,
                    const std::string& stdinText) {
     return RunProgram(HOLTOOL_PATH, args, scratch, stdinText);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/ByteFiles.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +21,5 @@ ToolResult RunTool(const std::vector<std::string>& args, const std::filesystem::
 ToolResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                       const std::filesystem::path& scratch, const std::string& stdinText = {});
 
-// The bytes of a file, and writing bytes to a file, exactly.
-std::string ReadBytes(const std::filesystem::path& path);
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
