@@ -1,6 +1,7 @@
 #include "app/ErrorDisplay.h"
 
 #include "app/ApplicationTitle.h"
+#include "app/DisplayText.h"
 #include "holiday/Exception.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <QWidget>
 
 namespace {
+
+constexpr qsizetype MaxShownLine = 1000; // characters of a message line the box shows
 
 void ShowCriticalBox(QWidget* owner, const QString& title, const QString& text) {
     QPointer<QWidget> focused = QApplication::focusWidget();
@@ -48,7 +51,8 @@ QString DisplayMessage(const std::exception_ptr& error) {
 
 void ShowException(const std::exception_ptr& error) {
     QWidget* owner = QApplication::activeWindow();
-    ErrorMessageBoxSeam()(owner, Title(), DisplayMessage(error));
+    // A message may quote a cell's text of any length; the box shows long lines shortened.
+    ErrorMessageBoxSeam()(owner, Title(), ElideLongLines(DisplayMessage(error), MaxShownLine));
 }
 
 void HandleException(QObject* /*sender*/, const std::exception_ptr& error) noexcept {

@@ -26,7 +26,8 @@ using ErrorMessageBox =
 // read. Never throws.
 void HandleException(QObject* sender, const std::exception_ptr& error) noexcept;
 
-// Shows DisplayMessage(error) in the message box, captioned Title(), owned by the active window.
+// Shows DisplayMessage(error) in the message box, captioned Title(), owned by the active window;
+// a line of more than 1,000 characters shows its start followed by "…".
 void ShowException(const std::exception_ptr& error);
 
 // Runs handler; an error escaping it goes to HandleException(sender, ...).

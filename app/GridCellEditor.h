@@ -2,7 +2,10 @@
 
 #include <QLineEdit>
 #include <QString>
+#include <cstddef>
 #include <functional>
+#include <string>
+#include <string_view>
 
 // The in-place editor of the grid: a frameless one-line edit laid over the current cell.
 //
@@ -11,30 +14,65 @@
 // grid twice. Tab and Shift+Tab go to OnTab (true: forward) instead of moving the focus from
 // the edit itself.
 //
-// The edit never holds U+0000 or U+0001: they are dropped from every change of the text,
+// A cell may hold a text of any length, so the editor keeps the whole text (UTF-8) itself and
+// lets the line edit show and edit only a window of it around the caret: at most WindowBytes
+// of the text, cut only between characters. Every change of the line edit's text goes into the
+// whole text at once, replacing just the characters that changed, so the bytes outside a change
+// stay as they were (also bytes that are no well-formed UTF-8). When the caret comes near an
+// end of the window and the text goes on beyond it, or the window has grown large, the window
+// moves to centre on the caret; Home and End move it to the text's start and end. A selection
+// reaches at most to the window's ends, except SelectWholeText (Ctrl+A; Enter or typing on a
+// closed cell): then a keystroke, a paste or a cut replaces the whole text, and a copy copies
+// it. A text that fits into the window is edited whole, like an ordinary line edit.
+//
+// The text never holds U+0000 or U+0001: they are dropped from every change of the text,
 // whatever made it (typing, pasting, dropping, setText), and the caret keeps its place in the
-// remaining text.
+// remaining text. A paste while the clipboard holds no text does nothing.
 class GridCellEditor : public QLineEdit {
     Q_OBJECT
 public:
+    static constexpr std::size_t WindowBytes = 8192;
+
     explicit GridCellEditor(QWidget* parent = nullptr);
 
     std::function<bool(QKeyEvent* event)> OnKey;
     std::function<void(bool forward)> OnTab;
 
-    // The text without the characters that no cell can hold.
-    [[nodiscard]] static QString CellText(const QString& text);
+    // The whole text being edited.
+    [[nodiscard]] const std::string& WholeText() const noexcept { return mWhole; }
+    // Replaces the whole text with text without the bytes 0x00 and 0x01 (U+0000 and U+0001),
+    // caret at its end; CellTextChanged is not emitted.
+    void SetWholeText(std::string_view text);
+    // Selects the whole text (the window shows its start).
+    void SelectWholeText();
+    // Caret after the whole text, nothing selected.
+    void MoveCaretToEnd();
 
 signals:
-    // The text changed, by the user or by setText, and holds no forbidden character.
-    void CellTextChanged(const QString& text);
+    // The whole text changed by an edit (not by SetWholeText) and holds no forbidden character.
+    void CellTextChanged();
 
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void DropForbiddenCharacters(const QString& text);
+    void OnWindowTextChanged(const QString& text);
+    // Shows the window around the caret (a byte offset of the whole text), with the selection
+    // from anchor (clamped into the window) to the caret.
+    void ShowWindow(std::size_t caret, std::size_t anchor);
+    // Moves the window when the caret came near one of its ends or the window grew large.
+    void FollowCaret();
+    // The byte offset in the whole text of a position in the line edit's text, and back.
+    [[nodiscard]] std::size_t OffsetOf(qsizetype position) const;
+    [[nodiscard]] qsizetype PositionOf(std::size_t offset) const;
+    [[nodiscard]] std::size_t AnchorOffset() const;
 
+    std::string mWhole;
+    std::size_t mWinBegin = 0; // the window: bytes mWinBegin .. mWinEnd - 1 of mWhole
+    std::size_t mWinEnd = 0;
+    QString mShown; // the window's text as the line edit last had it
+    bool mWholeSelected = false;
+    bool mSettingWindow = false;
     bool mCleaning = false;
 };

@@ -1,6 +1,7 @@
 #include "app/HolidayGrid.h"
 
 #include "app/ApplicationFonts.h"
+#include "app/DisplayText.h"
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
 #include "app/HolidayGridAccessible.h"
@@ -414,12 +415,10 @@ void HolidayGrid::PaintCell(QPainter& painter, GridCoord cell, const QRect& rect
     // The text keeps 2 pixels from every side of the cell.
     const QRect textRect = rect.adjusted(TextInset, TextInset, -TextInset, -TextInset);
     if (rect.height() >= (fixed ? mFixedTextHeight : mCellTextHeight) && !textRect.isEmpty()) {
-        QString text = QString::fromStdString(mTable.GetCell(cell.Col, cell.Row));
+        // Only as much of the text as the cell can show is read and laid out.
+        const int maxChars = std::max(MinDrawnChars, rect.width() * MaxDrawnCharsPerPixel);
+        const QString text = Utf8Prefix(CellBytes(mTable, cell), maxChars);
         if (!text.isEmpty()) {
-            const int maxChars = std::max(MinDrawnChars, rect.width() * MaxDrawnCharsPerPixel);
-            if (text.size() > maxChars) {
-                text.truncate(maxChars);
-            }
             painter.setFont(font);
             painter.setPen(textColor);
             painter.save();
@@ -587,10 +586,9 @@ void HolidayGrid::OpenEditor(EditorOpening how) {
         mEditor->setFocus(Qt::OtherFocusReason);
     }
     if (how == EditorOpening::SelectAll) {
-        mEditor->selectAll();
+        mEditor->SelectWholeText();
     } else {
-        mEditor->deselect();
-        mEditor->end(false);
+        mEditor->MoveCaretToEnd();
     }
 }
 
@@ -604,6 +602,8 @@ void HolidayGrid::CloseEditor() {
         setFocus(Qt::OtherFocusReason);
     }
     mEditor->hide();
+    // The closed editor keeps no copy of a text that may be huge.
+    mEditor->SetWholeText({});
     UpdateBlock(mEditCell, mEditCell);
 }
 
@@ -620,23 +620,22 @@ void HolidayGrid::PlaceEditor() {
 }
 
 void HolidayGrid::SyncEditorFromCell() {
-    const QString text = GridCellEditor::CellText(
-        QString::fromStdString(mTable.GetCell(mEditCell.Col, mEditCell.Row)));
-    if (mEditor->text() == text) {
+    const std::string_view text = CellBytes(mTable, mEditCell);
+    if (mEditor->WholeText() == text) {
         return;
     }
     mSyncingEditor = true;
-    mEditor->setText(text);
+    mEditor->SetWholeText(text);
     mSyncingEditor = false;
 }
 
-void HolidayGrid::OnEditorTextChanged(const QString& text) {
+void HolidayGrid::OnEditorTextChanged() {
     if (mSyncingEditor || !mEditorOpen) {
         return;
     }
     mWritingFromEditor = true;
     try {
-        mTable.SetCell(mEditCell.Col, mEditCell.Row, text.toStdString());
+        mTable.SetCell(mEditCell.Col, mEditCell.Row, mEditor->WholeText());
     } catch (...) {
         mWritingFromEditor = false;
         throw;

@@ -122,7 +122,7 @@ private:
     void LeaveByTab(bool forward);
 
     // Cell editor.
-    void OnEditorTextChanged(const QString& text);
+    void OnEditorTextChanged();
     void SyncEditorFromCell();
     void OnFocusChanged(QWidget* old, QWidget* now);
 

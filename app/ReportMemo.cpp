@@ -1,6 +1,11 @@
 #include "app/ReportMemo.h"
 
+#include "app/DisplayText.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTextCursor>
 
@@ -31,6 +36,10 @@ void ReportMemo::AppendLine(const QString& line) {
         Flush();
         ShowEnd();
     }
+}
+
+void ReportMemo::AppendReportLine(std::string_view line) {
+    AppendLine(ElidedLine(line, MaxLineLength));
 }
 
 void ReportMemo::Flush() {
@@ -102,7 +111,25 @@ void ReportMemo::SplitParagraph(const QTextBlock& paragraph) {
     viewport()->setUpdatesEnabled(true);
 }
 
+bool ReportMemo::canInsertFromMimeData(const QMimeData* source) const {
+    return source != nullptr && QPlainTextEdit::canInsertFromMimeData(source);
+}
+
+void ReportMemo::insertFromMimeData(const QMimeData* source) {
+    // Qt's text control crashes on a paste from a clipboard that holds no data.
+    if (source != nullptr && source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+    }
+}
+
 void ReportMemo::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Paste)) {
+        const QMimeData* mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+        if (mime == nullptr || !mime->hasText()) {
+            event->accept();
+            return;
+        }
+    }
     // Some keys work on the caret's paragraph: on X11, Ctrl+K deletes to its end.
     SplitParagraph(textCursor().block());
     QPlainTextEdit::keyPressEvent(event);

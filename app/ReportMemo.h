@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTextBlock>
+#include <string_view>
 
 // The report box `Memo1`: an editable multi-line text box with a vertical scroll bar that is
 // always shown, lines wrapped at the box's width, Return for a line break and Tab moving the
@@ -14,9 +15,15 @@
 // fill with a million lines. A paragraph that the mouse or a key works in, or that the box is
 // scrolled into, is first split into one paragraph per line, so the box shows, scrolls, selects
 // and edits exactly as one with a paragraph per line.
+//
+// A paste while the clipboard holds no text does nothing.
 class ReportMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
+    // Lines longer than this many UTF-16 code units are shortened for display by
+    // AppendReportLine.
+    static constexpr qsizetype MaxLineLength = 4096;
+
     explicit ReportMemo(QWidget* parent = nullptr);
 
     // Empties the box.
@@ -24,6 +31,9 @@ public:
     // Adds line and a line break at the end of the text, and shows the end; within a scope,
     // when the scope ends.
     void AppendLine(const QString& line);
+    // Adds a line of UTF-8 text like AppendLine; a line longer than MaxLineLength shows its
+    // start followed by "…".
+    void AppendReportLine(std::string_view line);
     // The lines of the box's text: one per line break, and the text after the last line break
     // when it is not empty.
     [[nodiscard]] QStringList Lines() const;
@@ -43,6 +53,8 @@ public:
     };
 
 protected:
+    [[nodiscard]] bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "app/ApplicationFonts.h"
+#include "app/DisplayText.h"
 #include "app/DroppedFile.h"
 #include "app/ErrorDisplay.h"
 #include "app/FileCommands.h"
@@ -42,6 +43,7 @@ using Handler = void (TForm1::*)(QObject*);
 // Positions are relative to the panel's top-left corner, in pixels at 96 pixels per inch.
 constexpr int ButtonHeight = 25;
 constexpr int CheckBoxHeight = 17;
+constexpr qsizetype MaxMeasuredHeader = 10'000;
 
 // One row of a control table: a button or a check box of the panel.
 template <typename Widget> struct ControlRow {
@@ -394,8 +396,9 @@ void TForm1::ConfExit(QObject* /*sender*/) {
         for (; next < col; ++next) {
             mTable.SetColWidth(next, emptyWidth);
         }
-        const QString text =
-            QString::fromUtf8(header.data(), static_cast<qsizetype>(header.size()));
+        // A header longer than MaxMeasuredHeader characters measures as its start: wider than
+        // any screen already, and a huge one would take seconds to lay out.
+        const QString text = Utf8Prefix(header, MaxMeasuredHeader);
         mTable.SetColWidth(col, metrics.horizontalAdvance(text) + AutosizePadding);
         next = col + 1;
     }
@@ -416,9 +419,8 @@ void TForm1::Button3Click(QObject* /*sender*/) {
     Memo1->Clear();
     // Each line goes into the box at once; the box lays the text out when the report ends.
     const ReportMemo::AppendScope appending(*Memo1);
-    rules::BuildTestReport(mTable, mLocaleSettings, [this](const std::string& line) {
-        Memo1->AppendLine(QString::fromStdString(line));
-    });
+    rules::BuildTestReport(mTable, mLocaleSettings,
+                           [this](const std::string& line) { Memo1->AppendReportLine(line); });
 }
 
 void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers /*shift*/) {

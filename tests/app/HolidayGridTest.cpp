@@ -2,6 +2,7 @@
 
 #include "app/ApplicationFonts.h"
 #include "app/GridAxis.h"
+#include "app/GridCellEditor.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -524,5 +526,52 @@ TEST_F(HolidayGridTest, RowsLowerThanTheTextShowNoText) {
         QCoreApplication::processEvents();
         const QRgb base = grid->palette().color(QPalette::Base).rgba();
         EXPECT_EQ(Inked(Grab(), grid->CellRect({1, 2}), base), height >= textHeight);
+    }
+}
+
+TEST_F(HolidayGridTest, AHugeCellIsEditedThroughAWindowThatWritesThrough) {
+    // Umlauts, a four-byte character and a byte that is no UTF-8 near the start; plain letters
+    // at the end, far more than the editor shows at once.
+    std::string base = "Tag der Arbeit \xc3\xa4\xf0\x9f\x98\x80 \xff ";
+    for (std::size_t i = 0; base.size() < 4 * GridCellEditor::WindowBytes; ++i) {
+        base += static_cast<char>('a' + i % 26);
+    }
+    const std::size_t windowAtEnd = base.size() - GridCellEditor::WindowBytes;
+    auto* editor = static_cast<GridCellEditor*>(grid->Editor());
+    const GridCoord cell{1, 1};
+    struct Case {
+        const char* name;
+        std::function<void()> keys;
+        std::string cell;
+    };
+    const Case cases[] = {
+        {"F2 and a keystroke append", [&] { Key(Qt::Key_F2), Type("!"); }, base + "!"},
+        {"Home inserts at the start", [&] { Key(Qt::Key_F2), Key(Qt::Key_Home), Type("<"); },
+         "<" + base},
+        {"a caret near the window's start takes the window along",
+         [&] { Key(Qt::Key_F2), editor->setCursorPosition(10), Key(Qt::Key_Left), Type("#"); },
+         base.substr(0, windowAtEnd + 9) + "#" + base.substr(windowAtEnd + 9)},
+        {"the whole text selected: a keystroke replaces it",
+         [&] { grid->OpenEditor(HolidayGrid::EditorOpening::SelectAll), Type("z"); }, "z"},
+        {"Ctrl+A and Backspace empty the cell",
+         [&] { Key(Qt::Key_F2), Key(Qt::Key_A, Qt::ControlModifier), Key(Qt::Key_Backspace); }, ""},
+        {"Ctrl+C copies the whole text",
+         [&] {
+             grid->OpenEditor(HolidayGrid::EditorOpening::SelectAll);
+             Key(Qt::Key_C, Qt::ControlModifier);
+             EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8(base));
+         },
+         base},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        grid->CloseEditor();
+        grid->setFocus();
+        table.SetCurrentCell(cell);
+        table.SetCell(cell.Col, cell.Row, base);
+        tc.keys();
+        EXPECT_TRUE(Cell(cell) == tc.cell); // no megabytes of output on a failure
+        EXPECT_TRUE(editor->WholeText() == Cell(cell));
+        EXPECT_LE(editor->text().toUtf8().size(), 2 * GridCellEditor::WindowBytes);
     }
 }

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "holiday/GridCoord.h"
+
+#include <QString>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace holiday {
+class HolidayTable;
+}
+
+// Cell texts on their way to the screen. A cell may hold a text of any length (a file that is
+// no holiday file reads as one huge cell); what only shows a text takes as much of it as it
+// can show, so that no text costs more than what is visible. The table and its files always
+// keep the whole text.
+
+// The character that marks a line shortened for display.
+inline constexpr char16_t Ellipsis = u'\u2026';
+
+// The bytes of a cell as the table holds them, without a copy; valid until the table changes.
+[[nodiscard]] std::string_view CellBytes(const holiday::HolidayTable& table,
+                                         holiday::GridCoord cell);
+
+// One character of UTF-8 text: its length in bytes (1 to 4) and its code point. A byte that
+// starts no well-formed sequence is one character U+FFFD of one byte.
+struct Utf8Char {
+    std::size_t Bytes;
+    char32_t CodePoint;
+};
+[[nodiscard]] Utf8Char DecodeUtf8Char(std::string_view text, std::size_t at) noexcept;
+
+// The first characters of text, as many as fill at most maxUnits UTF-16 code units, decoded
+// as DecodeUtf8Char does; bytesTaken (when given) receives the bytes they take in text.
+[[nodiscard]] QString Utf8Prefix(std::string_view text, qsizetype maxUnits,
+                                 std::size_t* bytesTaken = nullptr);
+
+// line (UTF-8) for display: whole when it has at most maxUnits UTF-16 code units, else its
+// first characters followed by the ellipsis.
+[[nodiscard]] QString ElidedLine(std::string_view line, qsizetype maxUnits);
+
+// text with every line longer than maxUnits UTF-16 code units shortened to its first
+// characters followed by the ellipsis; line breaks and short lines stay as they are.
+[[nodiscard]] QString ElideLongLines(const QString& text, qsizetype maxUnits);

@@ -1,0 +1,316 @@
+// The window in a real X server: pastes from an empty clipboard into every text widget, and a
+// seeded soak test of random user actions. main() starts its own Xvfb (xcb platform, a clipboard
+// nobody has filled); without Xvfb, or with MIREVO_SOAK_OFFSCREEN set, it runs offscreen.
+// MIREVO_SOAK_SECONDS sets the soak's duration, MIREVO_SOAK_SEED replays a seed.
+
+#include "../support/TemporaryFolder.h"
+#include "RecordingMessageBox.h"
+#include "app/ApplicationFonts.h"
+#include "app/GridCellEditor.h"
+#include "app/HolidayGrid.h"
+#include "app/ReportMemo.h"
+#include "app/TForm1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <random>
+#include <string>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::string_view_literals;
+
+pid_t gXvfb = -1;
+
+// Starts Xvfb on a display number of its own choice; true once it serves DISPLAY.
+bool StartXvfb() {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        return false;
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // Xvfb ends with this process, also when it crashes, and holds none of its output.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        const std::string fd = std::to_string(fds[1]);
+        ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+                 "-nolisten", "tcp", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    std::string number;
+    pollfd wait{fds[0], POLLIN, 0};
+    char c = 0;
+    while (pid > 0 && ::poll(&wait, 1, 10'000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n') {
+        number += c;
+    }
+    ::close(fds[0]);
+    if (pid > 0 && number.empty()) {
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+    }
+    if (pid <= 0 || number.empty()) {
+        return false;
+    }
+    gXvfb = pid;
+    ::setenv("DISPLAY", (":" + number).c_str(), 1);
+    return true;
+}
+
+class WindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        QGuiApplication::clipboard()->clear();
+        form = std::make_unique<TForm1>();
+        form->SetLocaleSettings(rules::LocaleDateSettings::German());
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        (void)QTest::qWaitForWindowActive(form.get());
+    }
+
+    [[nodiscard]] QWidget* Focused() const {
+        QWidget* focused = QApplication::focusWidget();
+        return focused != nullptr ? focused : form->sg;
+    }
+
+    RecordingMessageBox boxes;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(WindowTest, PasteFromAnEmptyClipboardDoesNothingInEveryTextWidget) {
+    holiday::HolidayTable& table = form->Table();
+    table.SetCell(0, 1, "Easter");
+    const std::pair<QWidget*, std::function<QString()>> targets[] = {
+        {form->Memo1, [&] { return form->Memo1->toPlainText(); }},
+        {form->sg->Editor(), [&] { return QString::fromStdString(table.GetCell(0, 1)); }},
+    };
+    for (const auto& [widget, text] : targets) {
+        SCOPED_TRACE(widget->metaObject()->className());
+        for (const auto& [key, mods] : {std::pair{Qt::Key_V, Qt::ControlModifier},
+                                        std::pair{Qt::Key_Insert, Qt::ShiftModifier}}) {
+            QGuiApplication::clipboard()->clear();
+            form->sg->OpenEditor(HolidayGrid::EditorOpening::CaretAtEnd);
+            widget->setFocus();
+            const QString before = text();
+            QTest::keyClick(widget, key, mods);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(text(), before);
+        }
+        // A paste of text still works; the cell editor drops U+0000 and U+0001.
+        QGuiApplication::clipboard()->setText(QString::fromUtf8("!\0?\x01", 4));
+        QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_TRUE(text().contains(u'!'));
+    }
+    EXPECT_EQ(table.GetCell(0, 1), "Easter!?");
+}
+
+// The table's invariants, and an open cell editor holding exactly its cell's text.
+std::string BrokenInvariant(TForm1& form) {
+    const holiday::HolidayTable& t = form.Table();
+    const holiday::GridCoord c = t.CurrentCell();
+    if (t.ColCount() < 1 || t.RowCount() < 1) {
+        return "a count below 1";
+    }
+    if (t.FixedCols() < 0 || t.FixedCols() >= t.ColCount() || t.FixedRows() < 0 ||
+        t.FixedRows() >= t.RowCount()) {
+        return "a fixed count outside 0 .. count - 1";
+    }
+    if (c.Col < t.FixedCols() || c.Col >= t.ColCount() || c.Row < t.FixedRows() ||
+        c.Row >= t.RowCount()) {
+        return "the current cell outside the non-fixed extent";
+    }
+    const auto* editor = static_cast<const GridCellEditor*>(form.sg->Editor());
+    if (form.sg->IsEditorOpen() && editor->WholeText() != t.GetCell(c.Col, c.Row)) {
+        return "the open cell editor's text differs from its cell";
+    }
+    return {};
+}
+
+TEST_F(WindowTest, SoakOfRandomUserActions) {
+    const char* secondsText = std::getenv("MIREVO_SOAK_SECONDS");
+    const double seconds = secondsText != nullptr ? std::atof(secondsText) : 5.0;
+    const char* seedText = std::getenv("MIREVO_SOAK_SEED");
+    const std::uint64_t seed =
+        seedText != nullptr ? std::strtoull(seedText, nullptr, 10) : std::random_device{}();
+    std::printf("soak: %s platform, %.0f s, seed %llu (replay with MIREVO_SOAK_SEED=%llu)\n",
+                qPrintable(QGuiApplication::platformName()), seconds,
+                static_cast<unsigned long long>(seed), static_cast<unsigned long long>(seed));
+    std::fflush(stdout); // also a crash leaves the seed behind
+
+    std::mt19937_64 random(seed);
+    auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    const testsupport::TemporaryFolder folder("mirevo-soak");
+    std::ofstream(folder.At("huge.txt"), std::ios::binary)
+        << std::string(std::size_t{6} << 20, 'x')
+        << "\x01"
+           "01.02\0"sv
+        << std::string(std::size_t{1} << 20, 'y');
+    std::ofstream(folder.At("rules.hol"), std::ios::binary)
+        << "Title\0Start\0Dir\0Offset\0Note\0Bayern\x01"
+           "Easter Monday\0Easter\0"
+           "0\0+1\0\0"
+           "1\x01"
+           "Buß- und Bettag\0"
+           "30.11\0-We\0-7\0\0#\x01"sv;
+    form->OpenDialog1.Executor = [&](HolidayFileDialog&) -> std::optional<std::string> {
+        if (pick(3) == 0) { // random bytes, many of them separators
+            std::string bytes(pick(1 << 16), '\0');
+            const std::size_t range = pick(2) == 0 ? 4 : 256;
+            for (char& b : bytes) {
+                b = static_cast<char>(pick(range));
+            }
+            std::ofstream(folder.At("random.hol"), std::ios::binary) << bytes;
+            return folder.At("random.hol");
+        }
+        const char* names[] = {"huge.txt", "rules.hol", "saved.hol", "missing.hol"};
+        return folder.At(names[pick(std::size(names))]);
+    };
+    form->SaveDialog1.Executor = [&](HolidayFileDialog&) -> std::optional<std::string> {
+        return folder.At("saved.hol");
+    };
+    auto type = [&](const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(Focused(), &press);
+    };
+    const QString texts[] = {QStringLiteral("Ostern"),
+                             QString::fromUtf8("Mariä Himmelfahrt Äß"),
+                             QString::fromUtf8("a\0b\x01"
+                                               "c",
+                                               5),
+                             QStringLiteral("30.11"),
+                             QStringLiteral("-We"),
+                             QString(100'000, u'w')};
+    const Qt::Key keys[] = {Qt::Key_Up,     Qt::Key_Down,      Qt::Key_Left,   Qt::Key_Right,
+                            Qt::Key_Home,   Qt::Key_End,       Qt::Key_PageUp, Qt::Key_PageDown,
+                            Qt::Key_Return, Qt::Key_Enter,     Qt::Key_Escape, Qt::Key_F2,
+                            Qt::Key_Tab,    Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Insert,
+                            Qt::Key_A,      Qt::Key_C,         Qt::Key_X,      Qt::Key_Z};
+    const Qt::KeyboardModifiers mods[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
+                                          Qt::ControlModifier | Qt::ShiftModifier};
+    QWidget* const clickable[] = {form->Button1,   form->Button2,   form->Button3,   form->Button4,
+                                  form->Button5,   form->Button6,   form->Button7,   form->Button8,
+                                  form->CheckBox1, form->CheckBox2, form->returndown};
+    const struct {
+        const char* name;
+        int weight;
+        std::function<void()> run;
+    } actions[] = {
+        {"click a cell", 12,
+         [&] {
+             QWidget* viewport = form->sg->viewport();
+             const QPoint at(static_cast<int>(pick(static_cast<std::size_t>(viewport->width()))),
+                             static_cast<int>(pick(static_cast<std::size_t>(viewport->height()))));
+             QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+         }},
+        {"drag in the grid", 3,
+         [&] {
+             // Near the left edge: a row border while the first column is fixed.
+             QWidget* viewport = form->sg->viewport();
+             const auto y = [&] {
+                 return static_cast<int>(pick(static_cast<std::size_t>(viewport->height())));
+             };
+             const int x = static_cast<int>(pick(80));
+             QTest::mousePress(viewport, Qt::LeftButton, {}, {x, y()});
+             QMouseEvent move(QEvent::MouseMove, QPointF(x, y()),
+                              viewport->mapToGlobal(QPointF(x, 0)), Qt::NoButton, Qt::LeftButton,
+                              Qt::NoModifier);
+             QCoreApplication::sendEvent(viewport, &move);
+             QTest::mouseRelease(viewport, Qt::LeftButton, {}, {x, y()});
+         }},
+        {"click a button or a check box", 8,
+         [&] { QTest::mouseClick(clickable[pick(std::size(clickable))], Qt::LeftButton); }},
+        {"press a key in the grid", 24,
+         [&] {
+             if (!form->sg->isAncestorOf(Focused())) {
+                 form->sg->setFocus();
+             }
+             QTest::keyClick(Focused(), keys[pick(std::size(keys))], mods[pick(std::size(mods))]);
+         }},
+        {"press a key", 6,
+         [&] {
+             QTest::keyClick(Focused(), keys[pick(std::size(keys))], mods[pick(std::size(mods))]);
+         }},
+        {"type a text", 10, [&] { type(texts[pick(std::size(texts) + 4) % std::size(texts)]); }},
+        {"paste from an empty clipboard", 4,
+         [&] {
+             QGuiApplication::clipboard()->clear();
+             QWidget* target = pick(2) == 0 ? Focused() : form->Memo1;
+             QTest::keyClick(target, pick(2) == 0 ? Qt::Key_V : Qt::Key_Insert,
+                             pick(2) == 0 ? Qt::ControlModifier : Qt::ShiftModifier);
+         }},
+        {"paste a text", 4,
+         [&] {
+             QGuiApplication::clipboard()->setText(texts[pick(std::size(texts))]);
+             QTest::keyClick(Focused(), Qt::Key_V, Qt::ControlModifier);
+         }},
+        {"scroll", 3,
+         [&] {
+             QScrollBar* bar =
+                 pick(2) == 0 ? form->sg->verticalScrollBar() : form->sg->horizontalScrollBar();
+             bar->setValue(bar->minimum() + static_cast<int>(pick(static_cast<std::size_t>(
+                                                bar->maximum() - bar->minimum() + 1))));
+         }},
+    };
+    int total = 0;
+    for (const auto& action : actions) {
+        total += action.weight;
+    }
+
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    std::size_t steps = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        auto chosen = static_cast<int>(pick(static_cast<std::size_t>(total)));
+        const auto* action = std::begin(actions);
+        for (; chosen >= action->weight; ++action) {
+            chosen -= action->weight;
+        }
+        action->run();
+        QCoreApplication::processEvents();
+        ++steps;
+        const std::string broken = BrokenInvariant(*form);
+        ASSERT_TRUE(broken.empty())
+            << broken << " after step " << steps << " (" << action->name << "); seed " << seed;
+    }
+    std::printf("soak: %zu actions, %zu error boxes\n", steps, boxes.Boxes().size());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool x = std::getenv("MIREVO_SOAK_OFFSCREEN") == nullptr && StartXvfb();
+    ::setenv("QT_QPA_PLATFORM", x ? "xcb" : "offscreen", 1);
+    int status = 1;
+    {
+        QApplication app(argc, argv);
+        RegisterApplicationFonts();
+        testing::InitGoogleTest(&argc, argv);
+        status = RUN_ALL_TESTS();
+    }
+    if (gXvfb > 0) {
+        ::kill(gXvfb, SIGTERM);
+        ::waitpid(gXvfb, nullptr, 0);
+    }
+    return status;
+}
