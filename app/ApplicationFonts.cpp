@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace app {
+
 namespace {
 
 constexpr int WindowFontPixels = 11;
@@ -102,3 +104,5 @@ int TextHeight(const QFont& font) {
     const auto descent = static_cast<int>(std::lround(u16(os2, WinDescentAt) * pixels));
     return std::max(ascent + descent, 1);
 }
+
+} // namespace app

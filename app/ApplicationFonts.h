@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QString>
 
+namespace app {
+
 // The fonts of the window. Tahoma comes with the program's environment as a font file;
 // RegisterApplicationFonts makes it known to Qt and must run before the first window is built.
 // Without it the window font falls back to the system's sans font.
@@ -27,3 +29,5 @@ bool RegisterApplicationFonts();
 // (OS/2 usWinAscent and usWinDescent), each rounded to pixels; 13 for the window font, where
 // Qt's own line height gives 11. Fonts without those metrics give QFontMetrics::height().
 [[nodiscard]] int TextHeight(const QFont& font);
+
+} // namespace app

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+namespace app {
+
 QString TitleFromProgramPath(QStringView path) {
     QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
     if (const qsizetype dot = name.indexOf(u'.'); dot >= 0) {
@@ -20,3 +22,5 @@ const QString& Title() {
     static const QString title = TitleFromProgramPath(QCoreApplication::applicationFilePath());
     return title;
 }
+
+} // namespace app

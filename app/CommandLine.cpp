@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+namespace app {
+
 #ifndef MIREVO_VERSION
 #define MIREVO_VERSION "unknown"
 #endif
@@ -50,3 +52,5 @@ CommandLine ParseCommandLine(const std::string& program,
     }
     return result;
 }
+
+} // namespace app

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace app {
+
 // What the program was asked to do by its arguments: `mirevo-holidays [FILE]`, `--help` or
 // `--version`. Qt never sees the arguments, so its own options (-style, -reverse ...) are
 // unknown options here.
@@ -25,3 +27,5 @@ struct CommandLine {
 // starts with "-" can be given after it. program is the name used in the texts.
 [[nodiscard]] CommandLine ParseCommandLine(const std::string& program,
                                            const std::vector<std::string>& arguments);
+
+} // namespace app

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace app {
+
 namespace {
 
 [[nodiscard]] bool IsContinuation(unsigned char c) noexcept {
@@ -120,3 +122,5 @@ QString ElideLongLines(const QString& text, qsizetype maxUnits) {
     }
     return out;
 }
+
+} // namespace app

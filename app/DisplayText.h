@@ -11,6 +11,8 @@ namespace holiday {
 class HolidayTable;
 }
 
+namespace app {
+
 // Cell texts on their way to the screen. A cell may hold a text of any length (a file that is
 // no holiday file reads as one huge cell); what only shows a text takes as much of it as it
 // can show, so that no text costs more than what is visible. The table and its files always
@@ -43,3 +45,5 @@ struct Utf8Char {
 // text with every line longer than maxUnits UTF-16 code units shortened to its first
 // characters followed by the ellipsis; line breaks and short lines stay as they are.
 [[nodiscard]] QString ElideLongLines(const QString& text, qsizetype maxUnits);
+
+} // namespace app

@@ -4,6 +4,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+namespace app {
+
 std::optional<std::string> DroppedHolidayFile(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls()) {
         return std::nullopt;
@@ -18,3 +20,5 @@ std::optional<std::string> DroppedHolidayFile(const QMimeData* data) {
     }
     return QFile::encodeName(path).toStdString();
 }
+
+} // namespace app

@@ -5,7 +5,11 @@
 
 class QMimeData;
 
+namespace app {
+
 // The local path of a drag that carries exactly one local file named "*.hol" (any case), as
 // file managers offer it (a file:// URL); nullopt for every other drag: several files, a
 // remote URL, a folder name, another extension, plain text.
 [[nodiscard]] std::optional<std::string> DroppedHolidayFile(const QMimeData* data);
+
+} // namespace app

@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QWidget>
 
+namespace app {
+
 namespace {
 
 constexpr qsizetype MaxShownLine = 1000; // characters of a message line the box shows
@@ -77,3 +79,5 @@ void RunGuarded(QObject* sender, const std::function<void()>& handler) noexcept 
         HandleException(sender, std::current_exception());
     }
 }
+
+} // namespace app

@@ -7,6 +7,8 @@
 class QObject;
 class QWidget;
 
+namespace app {
+
 // The one place where failures reach the user. Every event handler of the window, the show
 // handler and each turn of the event loop hand an escaping error to HandleException; the
 // program then goes on with the next event.
@@ -37,3 +39,5 @@ void RunGuarded(QObject* sender, const std::function<void()>& handler) noexcept;
 template <typename Handler> [[nodiscard]] auto Guarded(QObject* sender, Handler handler) {
     return [sender, handler = std::move(handler)]() { RunGuarded(sender, handler); };
 }
+
+} // namespace app

@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+namespace app {
+
 using holiday::FileExists;
 using holiday::FolderOfFile;
 using holiday::NameOfFile;
@@ -58,3 +60,5 @@ void SaveCommand(const holiday::HolidayTable& table, HolidayFileDialog& saveDial
     }
     holiday::SaveToFile(table, saveDialog.FileName(), holiday::TextEncoding::Utf8);
 }
+
+} // namespace app

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+namespace app {
+
 // The file commands of the window, on the table and the window's two dialogs. Errors are
 // thrown to the caller, whose error display shows them.
 
@@ -36,3 +38,5 @@ void OpenPathCommand(holiday::HolidayTable& table, HolidayFileDialog& openDialog
 // the confirmed path, replacing any file there without asking. Throws EFCreateError when the
 // file cannot be created; the table never changes.
 void SaveCommand(const holiday::HolidayTable& table, HolidayFileDialog& saveDialog);
+
+} // namespace app

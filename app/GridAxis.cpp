@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace app {
+
 namespace {
 
 // Sizes beyond this are drawn as this; no screen is that large.
@@ -98,3 +100,5 @@ std::int64_t GridAxis::PosOf(std::int32_t first, std::int32_t index) const {
     }
     return fixedExtent - mSizes.Sum(index, first, LineWidth);
 }
+
+} // namespace app

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace app {
+
 // One axis of the grid's layout (the columns or the rows) in viewport pixels. Every index takes
 // its size plus one pixel of grid line after it. The first fixedCount indexes always stand at
 // the start; the others scroll, and the view shows them from a first scrolling index on.
@@ -49,3 +51,5 @@ private:
     std::int32_t mFixed;
     std::int32_t mCount;
 };
+
+} // namespace app

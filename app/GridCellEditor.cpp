@@ -10,6 +10,8 @@
 #include <cstring>
 #include <limits>
 
+namespace app {
+
 namespace {
 
 // How near (in UTF-16 code units) the caret may come to an end of the window before the
@@ -289,3 +291,5 @@ void GridCellEditor::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
     event->accept();
 }
+
+} // namespace app

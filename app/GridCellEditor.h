@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 // The in-place editor of the grid: a frameless one-line edit laid over the current cell.
 //
 // Every key press goes to OnKey first; when that returns true the grid has taken the key.
@@ -76,3 +78,5 @@ private:
     bool mSettingWindow = false;
     bool mCleaning = false;
 };
+
+} // namespace app

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace app {
+
 using holiday::GridCoord;
 
 namespace {
@@ -79,3 +81,5 @@ GridNavigation NavigateGrid(const GridNavigationState& state, GridKey key, bool 
     }
     return {to, to, top, state.EditorOpen && to == state.Current};
 }
+
+} // namespace app

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace app {
+
 // The grid's keyboard navigation, free of Qt: from the table's state and a key it gives the new
 // current cell, selection anchor, top row and whether the cell editor is open. The grid and the
 // form's Enter handler apply the result.
@@ -43,3 +45,5 @@ struct GridNavigation {
 // Ctrl it types nothing, so only the move happens.
 [[nodiscard]] GridNavigation NavigateGrid(const GridNavigationState& state, GridKey key, bool shift,
                                           bool ctrl, EnterMove enter = EnterMove::None) noexcept;
+
+} // namespace app

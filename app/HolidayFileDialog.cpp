@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <utility>
 
+namespace app {
+
 namespace {
 
 QString ToQString(const std::string& path) {
@@ -144,3 +146,5 @@ void HolidayFileDialog::Configure(QFileDialog& dialog) const {
     dialog.setOption(QFileDialog::DontConfirmOverwrite, mMode == Mode::Save);
     dialog.setSizeGripEnabled(true);
 }
+
+} // namespace app

@@ -8,6 +8,8 @@
 class QFileDialog;
 class QWidget;
 
+namespace app {
+
 // One of the window's two file dialogs for holiday files: the filter "Mirevo Holiday Format"
 // listing *.hol files (and folders, for navigation), the default extension "hol", resizable,
 // without a read-only choice. It remembers a folder and a file name between uses, for the life
@@ -67,3 +69,5 @@ private:
     std::string mInitialDir;
     std::string mFileName;
 };
+
+} // namespace app

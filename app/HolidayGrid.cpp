@@ -18,6 +18,8 @@
 #include <cstdlib>
 #include <limits>
 
+namespace app {
+
 using holiday::GridCoord;
 
 namespace {
@@ -811,3 +813,5 @@ void HolidayGrid::ColWidthChanged(std::int32_t /*col*/) {
 void HolidayGrid::RowHeightChanged(std::int32_t /*row*/) {
     InvalidateLayout();
 }
+
+} // namespace app

@@ -12,6 +12,9 @@
 #include <optional>
 
 class QLineEdit;
+
+namespace app {
+
 class GridAxis;
 class GridCellEditor;
 
@@ -160,3 +163,5 @@ private:
     int mResizeStartY = 0;
     std::int32_t mResizeStartHeight = 0;
 };
+
+} // namespace app

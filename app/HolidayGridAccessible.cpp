@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace app {
+
 using holiday::GridCoord;
 
 namespace {
@@ -168,8 +170,8 @@ void HolidayGridAccessible::Install() {
     static const bool installed = [] {
         QAccessible::installFactory(
             [](const QString& className, QObject* object) -> QAccessibleInterface* {
-                if (className == QLatin1String("HolidayGrid") && object != nullptr &&
-                    object->isWidgetType()) {
+                if (className == QLatin1String(HolidayGrid::staticMetaObject.className()) &&
+                    object != nullptr && object->isWidgetType()) {
                     return new HolidayGridAccessible(static_cast<HolidayGrid*>(object));
                 }
                 return nullptr;
@@ -426,3 +428,5 @@ void HolidayGridAccessible::TableChanged(HolidayGrid& grid) {
     QAccessibleTableModelChangeEvent change(&grid, QAccessibleTableModelChangeEvent::ModelReset);
     Raise(change);
 }
+
+} // namespace app

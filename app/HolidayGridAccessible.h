@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace app {
+
 class HolidayGrid;
 
 // What assistive technology sees of the grid `sg`: a table of the HolidayTable's rows and
@@ -83,3 +85,5 @@ private:
 
     mutable QHash<std::int64_t, QAccessible::Id> mCells;
 };
+
+} // namespace app

@@ -2,6 +2,8 @@
 
 #include "app/ErrorDisplay.h"
 
+namespace app {
+
 MirevoApplication::MirevoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool MirevoApplication::notify(QObject* receiver, QEvent* event) {
@@ -16,3 +18,5 @@ bool DeliverGuarded(QObject* receiver, const std::function<bool()>& deliver) noe
         return false;
     }
 }
+
+} // namespace app

@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QTextCursor>
 
+namespace app {
+
 namespace {
 
 // Lines per paragraph of a report: few enough that laying out or splitting one takes no time.
@@ -166,3 +168,5 @@ ReportMemo::AppendScope::~AppendScope() {
         mMemo.ShowEnd();
     }
 }
+
+} // namespace app

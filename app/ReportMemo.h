@@ -5,6 +5,8 @@
 #include <QTextBlock>
 #include <string_view>
 
+namespace app {
+
 // The report box `Memo1`: an editable multi-line text box with a vertical scroll bar that is
 // always shown, lines wrapped at the box's width, Return for a line break and Tab moving the
 // focus on. Its text is a sequence of lines each ended by a line break, so a box that holds n
@@ -69,3 +71,5 @@ private:
     QStringList mPending; // lines appended in the scope, not yet in the text
     int mScopes = 0;
 };
+
+} // namespace app

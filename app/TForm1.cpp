@@ -36,6 +36,8 @@ static void InitMirevoResources() {
     Q_INIT_RESOURCE(MirevoResources);
 }
 
+namespace app {
+
 namespace {
 
 using Handler = void (TForm1::*)(QObject*);
@@ -442,3 +444,5 @@ void TForm1::Ostern(std::uint16_t& oday, std::uint16_t& omon, std::int32_t year)
     oday = easter.Day;
     omon = easter.Month;
 }
+
+} // namespace app

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <string>
 
-class HolidayGrid;
 class QCheckBox;
 class QDragEnterEvent;
 class QDragMoveEvent;
@@ -16,6 +15,10 @@ class QDropEvent;
 class QFrame;
 class QLabel;
 class QPushButton;
+
+namespace app {
+
+class HolidayGrid;
 class ReportMemo;
 
 // The program's one window `Form1`: the panel `Panel1` with the command buttons, the option
@@ -146,3 +149,5 @@ private:
     bool mShown = false;
     std::string mOpenWhenShown;
 };
+
+} // namespace app

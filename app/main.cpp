@@ -14,17 +14,17 @@
 // --help and --version print and end at once; other arguments end with status 2.
 int main(int argc, char** argv) {
     const std::string program = "mirevo-holidays";
-    const CommandLine command =
-        ParseCommandLine(program, std::vector<std::string>(argv + 1, argv + argc));
+    const app::CommandLine command =
+        app::ParseCommandLine(program, std::vector<std::string>(argv + 1, argv + argc));
     switch (command.What) {
-    case CommandLine::Action::Help:
-    case CommandLine::Action::Version:
+    case app::CommandLine::Action::Help:
+    case app::CommandLine::Action::Version:
         std::fputs(command.Text.c_str(), stdout);
         return 0;
-    case CommandLine::Action::Error:
+    case app::CommandLine::Action::Error:
         std::fputs(command.Text.c_str(), stderr);
-        return CommandLine::UsageExitCode;
-    case CommandLine::Action::Run:
+        return app::CommandLine::UsageExitCode;
+    case app::CommandLine::Action::Run:
         break;
     }
 
@@ -32,10 +32,10 @@ int main(int argc, char** argv) {
     // passes it only its own name.
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
-    MirevoApplication app(qtArgc, qtArgv);
-    RegisterApplicationFonts();
-    (void)Title(); // derived once, from the program file's name
-    TForm1 form;
+    app::MirevoApplication app(qtArgc, qtArgv);
+    app::RegisterApplicationFonts();
+    (void)app::Title(); // derived once, from the program file's name
+    app::TForm1 form;
     if (!command.File.empty()) {
         form.OpenWhenShown(holiday::AbsolutePath(command.File));
     }

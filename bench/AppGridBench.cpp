@@ -21,6 +21,8 @@
 #include <string>
 #include <unistd.h>
 
+using namespace app;
+
 namespace {
 
 constexpr std::int32_t Rows = 1'048'576;

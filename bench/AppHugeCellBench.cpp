@@ -24,6 +24,8 @@
 #include <string>
 #include <unistd.h>
 
+using namespace app;
+
 namespace {
 
 constexpr std::size_t CellBytes = std::size_t{100} << 20;

@@ -7,6 +7,8 @@
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 
+using namespace app;
+
 // The "test" command on a table of many rules: the report of 11 years goes line by line into
 // the report box of a window that is shown.
 

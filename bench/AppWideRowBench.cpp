@@ -18,6 +18,8 @@
 #include <string>
 #include <sys/stat.h>
 
+using namespace app;
+
 namespace {
 
 constexpr std::int32_t WideCols = 1'048'576;

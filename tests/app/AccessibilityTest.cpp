@@ -8,6 +8,8 @@
 #include <QTest>
 #include <vector>
 
+using namespace app;
+
 namespace {
 
 // Every accessibility event the grid raises, while a test listens. (Offscreen, Qt itself has no

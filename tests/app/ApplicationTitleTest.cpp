@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
+using namespace app;
+
 namespace {
 
 struct TitleCase {

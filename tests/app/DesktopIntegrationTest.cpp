@@ -11,6 +11,8 @@
 #include <fstream>
 #include <optional>
 
+using namespace app;
+
 namespace {
 
 using Action = CommandLine::Action;

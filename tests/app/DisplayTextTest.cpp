@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace app;
+
 TEST(DisplayTextTest, LinesLongerThanTheLimitShowTheirStartAndAnEllipsis) {
     const QString e(Ellipsis);
     const std::string_view smiley = "\xf0\x9f\x98\x80"; // two UTF-16 code units

@@ -12,6 +12,8 @@
 #include <array>
 #include <string>
 
+using namespace app;
+
 namespace {
 
 using holiday::GridCoord;

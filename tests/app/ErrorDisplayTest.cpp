@@ -14,6 +14,8 @@
 #include <new>
 #include <stdexcept>
 
+using namespace app;
+
 namespace {
 
 using holiday::EConvertError;

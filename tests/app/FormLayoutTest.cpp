@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <map>
 
+using namespace app;
+
 namespace {
 
 struct ControlRow {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+namespace app {
+
 // A fresh window per test, built after the application's fonts were registered, at its design
 // size and not shown (handlers run without a screen).
 class FormTest : public testing::Test {
@@ -21,3 +23,5 @@ protected:
 private:
     std::unique_ptr<TForm1> mForm;
 };
+
+} // namespace app

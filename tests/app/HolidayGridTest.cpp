@@ -17,6 +17,8 @@
 #include <memory>
 #include <string>
 
+using namespace app;
+
 using holiday::GridCoord;
 
 namespace holiday {

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <vector>
 
+namespace app {
+
 // Replaces the error display's message box for the life of the object and records every box
 // that would have been shown, so no test waits for a person.
 class RecordingMessageBox {
@@ -39,3 +41,5 @@ private:
     ErrorMessageBox mPrevious;
     std::vector<Shown> mShown;
 };
+
+} // namespace app

@@ -29,6 +29,8 @@
 #include <utility>
 #include <vector>
 
+using namespace app;
+
 namespace {
 
 namespace fs = std::filesystem;

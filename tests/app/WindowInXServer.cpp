@@ -32,6 +32,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace app;
+
 namespace {
 
 using namespace std::string_view_literals;
