@@ -6,6 +6,7 @@
 set -euo pipefail
 editor="$1"
 shots="$2"
+here="$(dirname "$0")"
 
 for tool in Xvfb xdotool import; do
     if ! command -v "$tool" >/dev/null; then
@@ -15,7 +16,6 @@ for tool in Xvfb xdotool import; do
 done
 
 work="$(mktemp -d)"
-display=""
 cleanup() {
     [ -n "${editor_pid:-}" ] && kill "$editor_pid" 2>/dev/null || true
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
@@ -23,20 +23,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A free display number.
-for n in $(seq 91 140); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        display=":$n"
-        break
-    fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY="$display"
-for _ in $(seq 50); do
-    xdotool getmouselocation >/dev/null 2>&1 && break
-    sleep 0.1
-done
+source "$here/xvfb-session.sh"
+start_xvfb
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 mkdir -p "$HOME"
