@@ -14,7 +14,7 @@ namespace app {
 namespace {
 
 // Lines per paragraph of a report: few enough that laying out or splitting one takes no time.
-constexpr qsizetype LinesPerParagraph = 16;
+constexpr qsizetype LinesPerParagraph = 64;
 
 } // namespace
 
@@ -28,41 +28,80 @@ ReportMemo::ReportMemo(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void ReportMemo::Clear() {
-    mPending.clear();
+    mPendingText.clear();
+    mPendingLines = 0;
     clear();
 }
 
 void ReportMemo::AppendLine(const QString& line) {
-    mPending.append(line);
+    StartPendingLine();
+    mPendingText.append(line);
+    EndPendingLine();
+}
+
+void ReportMemo::AppendReportLine(std::string_view lead, std::string_view title) {
+    StartPendingLine();
+    if (lead.size() + title.size() <= static_cast<std::size_t>(MaxLineLength)) {
+        AppendUtf8(lead);
+        AppendUtf8(title);
+    } else {
+        // Only the start shows, and MaxLineLength characters take at most four bytes each.
+        std::string start(lead);
+        start.append(title.substr(0, 4 * static_cast<std::size_t>(MaxLineLength)));
+        mPendingText.append(ElidedLine(start, MaxLineLength));
+    }
+    EndPendingLine();
+}
+
+void ReportMemo::StartPendingLine() {
+    if (mPendingLines > 0) {
+        mPendingText.append(mPendingLines % LinesPerParagraph == 0 ? QChar::ParagraphSeparator
+                                                                   : QChar::LineSeparator);
+    }
+}
+
+void ReportMemo::EndPendingLine() {
+    ++mPendingLines;
     if (mScopes == 0) {
         Flush();
         ShowEnd();
     }
 }
 
-void ReportMemo::AppendReportLine(std::string_view line) {
-    AppendLine(ElidedLine(line, MaxLineLength));
+void ReportMemo::AppendUtf8(std::string_view text) {
+    // Straight into the pending text: a UTF-8 byte gives at most one UTF-16 code unit.
+    const qsizetype old = mPendingText.size();
+    mPendingText.resize(old + static_cast<qsizetype>(text.size()));
+    QChar* const end =
+        mDecoder.appendToBuffer(mPendingText.data() + old,
+                                QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    mPendingText.resize(end - mPendingText.constData());
 }
 
 void ReportMemo::Flush() {
-    if (mPending.isEmpty()) {
+    if (mPendingLines == 0) {
         return;
     }
     // The text always ends with the empty line after the last line break: the new lines go
     // there and it follows them.
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
+    const int firstBlock = end.blockNumber();
     end.beginEditBlock();
-    for (qsizetype first = 0; first < mPending.size(); first += LinesPerParagraph) {
-        const QStringList lines = mPending.mid(first, LinesPerParagraph);
-        end.insertText(lines.join(QChar::LineSeparator));
-        end.insertBlock();
-        // Until a paragraph is laid out the scroll bar counts its lines as set here: as many as
-        // a paragraph per line would count.
-        end.block().previous().setLineCount(static_cast<int>(lines.size()));
+    mPendingText.append(QChar::ParagraphSeparator);
+    end.insertText(mPendingText);
+    // Until a paragraph is laid out the scroll bar counts its lines as set here: as many as a
+    // paragraph per line would count.
+    qsizetype left = mPendingLines;
+    for (QTextBlock block = document()->findBlockByNumber(firstBlock); left > 0 && block.isValid();
+         block = block.next()) {
+        const qsizetype lines = std::min(left, LinesPerParagraph);
+        block.setLineCount(static_cast<int>(lines));
+        left -= lines;
     }
     end.endEditBlock();
-    mPending.clear();
+    mPendingText.clear();
+    mPendingLines = 0;
 }
 
 void ReportMemo::ShowEnd() {

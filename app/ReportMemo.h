@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QStringDecoder>
 #include <QStringList>
 #include <QTextBlock>
 #include <string_view>
@@ -33,9 +34,9 @@ public:
     // Adds line and a line break at the end of the text, and shows the end; within a scope,
     // when the scope ends.
     void AppendLine(const QString& line);
-    // Adds a line of UTF-8 text like AppendLine; a line longer than MaxLineLength shows its
-    // start followed by "…".
-    void AppendReportLine(std::string_view line);
+    // Adds the line lead + title (UTF-8) like AppendLine; a line longer than MaxLineLength
+    // shows its start followed by "…". Costs the characters shown, whatever the title's length.
+    void AppendReportLine(std::string_view lead, std::string_view title = {});
     // The lines of the box's text: one per line break, and the text after the last line break
     // when it is not empty.
     [[nodiscard]] QStringList Lines() const;
@@ -68,7 +69,15 @@ private:
     // Gives each line of paragraph a paragraph of its own.
     void SplitParagraph(const QTextBlock& paragraph);
 
-    QStringList mPending; // lines appended in the scope, not yet in the text
+    void StartPendingLine();
+    void EndPendingLine();
+    void AppendUtf8(std::string_view text);
+
+    // The lines appended in the scope, not yet in the text: joined by line separators, with a
+    // paragraph separator after every LinesPerParagraph lines.
+    QString mPendingText;
+    qsizetype mPendingLines = 0;
+    QStringDecoder mDecoder{QStringDecoder::Utf8, QStringConverter::Flag::Stateless};
     int mScopes = 0;
 };
 

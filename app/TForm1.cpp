@@ -422,7 +422,9 @@ void TForm1::Button3Click(QObject* /*sender*/) {
     // Each line goes into the box at once; the box lays the text out when the report ends.
     const ReportMemo::AppendScope appending(*Memo1);
     rules::BuildTestReport(mTable, mLocaleSettings,
-                           [this](const std::string& line) { Memo1->AppendReportLine(line); });
+                           [this](std::string_view lead, std::string_view title) {
+                               Memo1->AppendReportLine(lead, title);
+                           });
 }
 
 void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers /*shift*/) {

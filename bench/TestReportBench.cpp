@@ -41,8 +41,8 @@ void BM_TestReport(benchmark::State& state) {
     FillTable(table);
     const rules::LocaleDateSettings settings = rules::LocaleDateSettings::German();
     std::int64_t bytes = 0;
-    const rules::LineSink sink = [&bytes](const std::string& line) {
-        bytes += static_cast<std::int64_t>(line.size()) + 2; // CR LF
+    const rules::LineSink sink = [&bytes](std::string_view lead, std::string_view title) {
+        bytes += static_cast<std::int64_t>(lead.size() + title.size()) + 2; // CR LF
     };
     for (auto _ : state) {
         bytes = 0;

@@ -82,7 +82,7 @@ void BuildTestReport(const holiday::HolidayTable& table, const LocaleDateSetting
         line.assign(17, ' ');
         line += "Year ";
         line += std::to_string(year);
-        sink(line);
+        sink(line, {});
 
         if (table.RowCount() != rowCount || cells.Revision() != revision) {
             rowCount = table.RowCount();
@@ -97,8 +97,7 @@ void BuildTestReport(const holiday::HolidayTable& table, const LocaleDateSetting
             line.clear();
             dates.Append(line, date);
             line += ": ";
-            line += rows[i].Title;
-            sink(line);
+            sink(line, rows[i].Title);
             if (cells.Revision() != revision) {
                 const std::int32_t next = rows[i].Row + 1;
                 rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(i) + 1, rows.end());

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <string>
+#include <string_view>
 
 namespace holiday {
 class HolidayTable;
@@ -12,7 +12,10 @@ class HolidayTable;
 
 namespace rules {
 
-using LineSink = std::function<void(const std::string& line)>;
+// Receives one line of the report as two parts, the line being lead followed by title: a
+// heading has an empty title, a rule line's title is the rule's title cell. A title may be of any
+// length, so it is handed over as the table holds it, without a copy.
+using LineSink = std::function<void(std::string_view lead, std::string_view title)>;
 
 inline constexpr std::int32_t FirstReportYear = 2005;
 inline constexpr std::int32_t LastReportYear = 2015;

@@ -37,7 +37,11 @@ std::vector<std::string> Report(const HolidayTable& table, const LocaleDateSetti
                                 std::int32_t last = rules::LastReportYear) {
     std::vector<std::string> lines;
     rules::BuildTestReport(
-        table, settings, [&lines](const std::string& line) { lines.push_back(line); }, first, last);
+        table, settings,
+        [&lines](std::string_view lead, std::string_view title) {
+            lines.push_back(std::string(lead).append(title));
+        },
+        first, last);
     return lines;
 }
 
@@ -92,9 +96,9 @@ TEST(BuildTestReport, AFailureIn2007KeepsTheLinesBeforeIt) {
     FillLegendRules(table);
     std::vector<std::string> lines;
     // The second rule turns faulty when the report reaches 2007.
-    const auto sink = [&](const std::string& line) {
-        lines.push_back(line);
-        if (line == ReportHeading(2007)) {
+    const auto sink = [&](std::string_view lead, std::string_view title) {
+        lines.push_back(std::string(lead).append(title));
+        if (lines.back() == ReportHeading(2007)) {
             table.SetCell(1, 2, "31.04");
         }
     };
@@ -115,7 +119,9 @@ TEST(BuildTestReport, TheStartDateErrorWinsAndLaterRowsAreNotRead) {
     table.SetCell(3, 2, "");
     table.SetCell(1, 3, "also faulty");
     std::vector<std::string> lines;
-    const auto sink = [&lines](const std::string& line) { lines.push_back(line); };
+    const auto sink = [&lines](std::string_view lead, std::string_view title) {
+        lines.push_back(std::string(lead).append(title));
+    };
     ExpectConvertError([&] { rules::BuildTestReport(table, LocaleDateSettings::German(), sink); },
                        "'31.04.2005' ist kein gültiges Datum");
     EXPECT_EQ(lines, (std::vector<std::string>{ReportHeading(2005), "28.03.2005: Easter Monday"}));
@@ -141,7 +147,7 @@ TEST(BuildTestReport, EvaluatesRowsBeyond65536) {
 TEST(BuildTestReport, RejectsYearsOutsideTheCalendar) {
     HolidayTable table;
     int calls = 0;
-    const auto sink = [&calls](const std::string&) { ++calls; };
+    const auto sink = [&calls](std::string_view, std::string_view) { ++calls; };
     for (const auto& [first, last] :
          {std::pair{0, 2005}, std::pair{2005, 10'000}, std::pair{-1, 5}, std::pair{70'000, 1}}) {
         EXPECT_THROW(rules::BuildTestReport(table, LocaleDateSettings::German(), sink, first, last),

@@ -67,7 +67,8 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     }
     try {
         rules::BuildTestReport(
-            table, settings, [&out](const std::string& line) { out << line << '\n'; },
+            table, settings,
+            [&out](std::string_view lead, std::string_view title) { out << lead << title << '\n'; },
             options.Years.First, options.Years.Last);
     } catch (const holiday::EConvertError& error) {
         out.flush();
