@@ -1,72 +1,16 @@
 #include "holiday/CellStore.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
-#include <functional>
-#include <iterator>
+#include <new>
 #include <stdexcept>
+#include <sys/mman.h>
 
 namespace holiday {
 
-namespace {
-
-// Writes value into bytes (room for 10); returns the number of bytes written.
-std::size_t EncodeVarint(char* bytes, std::uint64_t value) noexcept {
-    std::size_t n = 0;
-    while (value >= 0x80) {
-        bytes[n++] = static_cast<char>((value & 0x7F) | 0x80);
-        value >>= 7;
-    }
-    bytes[n++] = static_cast<char>(value);
-    return n;
-}
-
-void AppendVarint(std::string& out, std::uint64_t value) {
-    char bytes[10];
-    out.append(bytes, EncodeVarint(bytes, value));
-}
-
-void AppendEntry(std::string& out, std::uint64_t delta, std::string_view text) {
-    char header[20];
-    std::size_t n = EncodeVarint(header, delta);
-    n += EncodeVarint(header + n, text.size());
-    out.append(header, n);
-    out.append(text);
-}
-
-// One entry of a packed row: where it starts, where its text lies, its column.
-struct EntryPos {
-    std::size_t start = 0;     // first byte of the column distance
-    std::size_t textStart = 0; // first text byte
-    std::size_t end = 0;       // one past the last text byte
-    std::int64_t col = -1;
-    std::uint64_t delta = 0;
-};
-
-// Reads the entry at offset start whose predecessor sits at column prevCol.
-EntryPos ReadEntry(const std::string& bytes, std::size_t start, std::int64_t prevCol) {
-    EntryPos e;
-    e.start = start;
-    const char* base = bytes.data();
-    const char* p = base + start;
-    e.delta = detail::ReadVarint(p);
-    e.col = prevCol + static_cast<std::int64_t>(e.delta) + 1;
-    const auto length = static_cast<std::size_t>(detail::ReadVarint(p));
-    e.textStart = static_cast<std::size_t>(p - base);
-    e.end = e.textStart + length;
-    return e;
-}
-
-// One past the variable-length integer that starts at pos.
-std::size_t VarintEnd(const std::string& bytes, std::size_t pos) {
-    const char* p = bytes.data() + pos;
-    (void)detail::ReadVarint(p);
-    return static_cast<std::size_t>(p - bytes.data());
-}
-
-} // namespace
-
-const CellStore::RowData* CellStore::FindRow(std::int32_t row) const noexcept {
+const CellStore::RowSlot* CellStore::FindRow(std::int32_t row) const noexcept {
     if (row < 0) {
         return nullptr;
     }
@@ -81,11 +25,11 @@ const CellStore::RowData* CellStore::FindRow(std::int32_t row) const noexcept {
     return it == mFarRows.end() ? nullptr : &it->second;
 }
 
-CellStore::RowData* CellStore::FindRow(std::int32_t row) noexcept {
-    return const_cast<RowData*>(static_cast<const CellStore*>(this)->FindRow(row));
+CellStore::RowSlot* CellStore::FindRow(std::int32_t row) noexcept {
+    return const_cast<RowSlot*>(static_cast<const CellStore*>(this)->FindRow(row));
 }
 
-CellStore::RowData& CellStore::MakeRow(std::int32_t row) {
+CellStore::RowSlot& CellStore::MakeRowSlow(std::int32_t row) {
     if (row < PagedRowLimit) {
         const auto page = static_cast<std::size_t>(row / PageRows);
         if (page >= mPages.size()) {
@@ -99,17 +43,8 @@ CellStore::RowData& CellStore::MakeRow(std::int32_t row) {
     return mFarRows[row];
 }
 
-bool CellStore::Empty() const noexcept {
-    bool empty = true;
-    const_cast<CellStore*>(this)->ForEachRow(mRowEnd, [&](std::int32_t, RowData& data) {
-        if (data.mLastCol >= 0) {
-            empty = false;
-        }
-    });
-    return empty;
-}
-
-template <typename Visitor> void CellStore::ForEachRow(std::int64_t rowLimit, Visitor&& visit) {
+template <typename Visitor>
+void CellStore::ForEachRow(std::int64_t rowLimit, Visitor&& visit) const {
     for (std::size_t page = 0; page < mPages.size(); ++page) {
         if (!mPages[page]) {
             continue;
@@ -119,141 +54,30 @@ template <typename Visitor> void CellStore::ForEachRow(std::int64_t rowLimit, Vi
             return;
         }
         for (std::int32_t i = 0; i < PageRows && first + i < rowLimit; ++i) {
-            visit(first + i, mPages[page]->mRows[i]);
+            visit(first + i, const_cast<RowSlot&>(mPages[page]->mRows[i]));
         }
     }
-    for (auto& [row, data] : mFarRows) {
+    for (auto& [row, slot] : mFarRows) {
         if (row >= rowLimit) {
             return;
         }
-        visit(row, data);
+        visit(row, const_cast<RowSlot&>(slot));
     }
 }
 
-namespace {
-
-// The text at col among the packed entries of bytes, whose first entry counts from base (the
-// column before them); empty when there is none.
-std::string_view FindIn(const std::string& bytes, std::int64_t base, std::int32_t col) noexcept {
-    const char* p = bytes.data();
-    const char* const end = p + bytes.size();
-    std::int64_t c = base;
-    while (p != end) {
-        c += static_cast<std::int64_t>(detail::ReadVarint(p)) + 1;
-        const auto length = static_cast<std::size_t>(detail::ReadVarint(p));
-        if (c >= col) {
-            return c == col ? std::string_view(p, length) : std::string_view();
+bool CellStore::Empty() const noexcept {
+    bool empty = true;
+    ForEachRow(mRowEnd, [&](std::int32_t, const RowSlot& slot) {
+        if (slot.LastCol() >= 0) {
+            empty = false;
         }
-        p += length;
-    }
-    return {};
-}
-
-// The column of the last entry of bytes, or base when it holds none.
-std::int64_t LastColIn(const std::string& bytes, std::int64_t base) noexcept {
-    const char* p = bytes.data();
-    const char* const end = p + bytes.size();
-    std::int64_t c = base;
-    while (p != end) {
-        c += static_cast<std::int64_t>(detail::ReadVarint(p)) + 1;
-        p += detail::ReadVarint(p);
-    }
-    return c;
-}
-
-// Stores text at col among the packed entries of bytes (first entry counting from base); the
-// empty text removes the entry.
-void SetIn(std::string& bytes, std::int64_t base, std::int32_t col, std::string_view text) {
-    std::int64_t prevCol = base;
-    std::size_t pos = 0;
-    EntryPos e;
-    for (;;) {
-        if (pos == bytes.size()) {
-            if (!text.empty()) {
-                AppendEntry(bytes, static_cast<std::uint64_t>(col - prevCol - 1), text);
-            }
-            return;
-        }
-        e = ReadEntry(bytes, pos, prevCol);
-        if (e.col >= col) {
-            break;
-        }
-        prevCol = e.col;
-        pos = e.end;
-    }
-    std::string replacement;
-    if (e.col == col) {
-        if (!text.empty()) {
-            AppendEntry(replacement, e.delta, text);
-            bytes.replace(e.start, e.end - e.start, replacement);
-            return;
-        }
-        if (e.end == bytes.size()) { // removing the last entry
-            bytes.erase(e.start);
-            if (bytes.empty()) {
-                std::string().swap(bytes);
-            }
-            return;
-        }
-        // The next entry's distance now spans the removed one too.
-        const EntryPos next = ReadEntry(bytes, e.end, e.col);
-        AppendVarint(replacement, e.delta + next.delta + 1);
-        bytes.replace(e.start, VarintEnd(bytes, e.end) - e.start, replacement);
-        return;
-    }
-    if (text.empty()) {
-        return;
-    }
-    // Insert before e, whose distance now counts from col.
-    AppendEntry(replacement, static_cast<std::uint64_t>(std::int64_t{col} - prevCol - 1), text);
-    AppendVarint(replacement, static_cast<std::uint64_t>(e.col - col - 1));
-    bytes.replace(e.start, VarintEnd(bytes, e.start) - e.start, replacement);
-}
-
-// Moves the entries of bytes from the first one that starts at or past its middle into a new
-// segment of segments; nothing when bytes holds no such entry but its first.
-void SplitSegment(std::map<std::int32_t, std::string>& segments,
-                  std::map<std::int32_t, std::string>::iterator segment) {
-    std::string& bytes = segment->second;
-    std::int64_t prevCol = std::int64_t{segment->first} - 1;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const EntryPos e = ReadEntry(bytes, pos, prevCol);
-        if (pos > 0 && pos >= bytes.size() / 2) {
-            std::string tail;
-            tail.reserve(bytes.size() - pos + 2);
-            AppendVarint(tail, 0);
-            tail.append(bytes, VarintEnd(bytes, pos), std::string::npos);
-            bytes.erase(pos);
-            bytes.shrink_to_fit();
-            segments.emplace_hint(std::next(segment), static_cast<std::int32_t>(e.col),
-                                  std::move(tail));
-            return;
-        }
-        prevCol = e.col;
-        pos = e.end;
-    }
-}
-
-} // namespace
-
-CellStore::RowEntries CellStore::EntriesOf(const RowData& data) noexcept {
-    if (data.mWide) {
-        return RowEntries(*data.mWide);
-    }
-    return RowEntries(data.mBytes.data(), data.mBytes.data() + data.mBytes.size());
+    });
+    return empty;
 }
 
 std::string_view CellStore::View(std::int32_t col, std::int32_t row) const noexcept {
-    const RowData* data = FindRow(row);
-    if (data == nullptr || col < 0 || col > data->mLastCol) {
-        return {};
-    }
-    if (data->mWide) {
-        const auto segment = std::prev(data->mWide->upper_bound(col));
-        return FindIn(segment->second, std::int64_t{segment->first} - 1, col);
-    }
-    return FindIn(data->mBytes, -1, col);
+    const RowSlot* slot = FindRow(row);
+    return slot == nullptr ? std::string_view() : slot->View(col);
 }
 
 std::string CellStore::Get(std::int32_t col, std::int32_t row) const {
@@ -261,75 +85,30 @@ std::string CellStore::Get(std::int32_t col, std::int32_t row) const {
 }
 
 CellStore::RowEntries CellStore::Entries(std::int32_t row) const noexcept {
-    const RowData* data = FindRow(row);
-    if (data == nullptr) {
-        return {};
-    }
-    return EntriesOf(*data);
+    const RowSlot* slot = FindRow(row);
+    return slot == nullptr ? RowEntries() : slot->Entries();
 }
 
 std::int32_t CellStore::LastCol(std::int32_t row) const noexcept {
-    const RowData* data = FindRow(row);
-    return data == nullptr ? -1 : data->mLastCol;
+    const RowSlot* slot = FindRow(row);
+    return slot == nullptr ? -1 : slot->LastCol();
+}
+
+CellStore::RawRow CellStore::RawBytes(std::int32_t row) const noexcept {
+    const RowSlot* slot = FindRow(row);
+    if (slot == nullptr || !slot->IsRaw()) {
+        return {};
+    }
+    return {slot->Raw(), slot->LastCol()};
 }
 
 void CellStore::TrimAppendRow() noexcept {
-    RowData* data = FindRow(mAppendRow);
-    if (data == nullptr || data->mWide) {
+    RowSlot* slot = FindRow(mAppendRow);
+    if (slot == nullptr || slot->Packed() == nullptr || slot->Packed()->Wide) {
         return;
     }
-    mRowSizeHint = data->mBytes.size() + 8;
-    if (data->mBytes.capacity() > data->mBytes.size() + data->mBytes.size() / 8 + 16) {
-        try {
-            data->mBytes.shrink_to_fit();
-        } catch (...) { // keeping the spare capacity is harmless
-        }
-    }
-}
-
-void CellStore::ClearRow(RowData& data) noexcept {
-    std::string().swap(data.mBytes);
-    data.mWide.reset();
-    data.mLastCol = -1;
-}
-
-void CellStore::MakeWide(RowData& data) {
-    auto segments = std::make_unique<Segments>();
-    std::string* current = &(*segments)[0];
-    std::int64_t prev = -1;
-    std::int32_t col = 0;
-    std::string_view text;
-    for (RowEntries it(data.mBytes.data(), data.mBytes.data() + data.mBytes.size());
-         it.Next(col, text);) {
-        if (current->size() >= SegmentBytes) {
-            current = &segments->emplace_hint(segments->end(), col, std::string())->second;
-            prev = std::int64_t{col} - 1;
-        }
-        AppendEntry(*current, static_cast<std::uint64_t>(col - prev - 1), text);
-        prev = col;
-    }
-    data.mWide = std::move(segments);
-    std::string().swap(data.mBytes);
-}
-
-void CellStore::AppendToRow(RowData& data, std::int32_t col, std::string_view text) {
-    const auto delta = static_cast<std::uint64_t>(std::int64_t{col} - data.mLastCol - 1);
-    if (data.mWide) {
-        auto last = std::prev(data.mWide->end());
-        if (last->second.size() >= SegmentBytes) {
-            std::string bytes;
-            AppendEntry(bytes, 0, text);
-            data.mWide->emplace_hint(data.mWide->end(), col, std::move(bytes));
-        } else {
-            AppendEntry(last->second, delta, text);
-        }
-    } else {
-        AppendEntry(data.mBytes, delta, text);
-        if (data.mBytes.size() > WideBytes) {
-            MakeWide(data);
-        }
-    }
-    data.mLastCol = col;
+    mRowSizeHint = slot->Packed()->Bytes.size() + 8;
+    slot->Trim();
 }
 
 void CellStore::Set(std::int32_t col, std::int32_t row, std::string_view text) {
@@ -337,71 +116,33 @@ void CellStore::Set(std::int32_t col, std::int32_t row, std::string_view text) {
     if (col < 0 || row < 0) {
         throw std::out_of_range("CellStore: negative cell position");
     }
-    RowData* found = FindRow(row);
-    if (text.empty() && (found == nullptr || col > found->mLastCol)) {
+    RowSlot* found = FindRow(row);
+    if (text.empty() && (found == nullptr || col > found->LastCol())) {
         return;
     }
-    RowData& data = found != nullptr ? *found : MakeRow(row);
+    RowSlot& slot = found != nullptr ? *found : MakeRow(row);
     // A text read from this very row (through Entries or View) would move while the row is
-    // rewritten.
+    // rewritten; texts of rows as read never move.
     std::string ownCopy;
-    auto within = [&text](const std::string& bytes) {
-        return std::less_equal<>()(bytes.data(), text.data()) &&
-               std::less<>()(text.data(), bytes.data() + bytes.size());
-    };
-    if (!text.empty() && data.mLastCol >= 0) {
-        bool aliased = within(data.mBytes);
-        if (data.mWide) {
-            const auto segment = std::prev(data.mWide->upper_bound(std::max(col, 0)));
-            aliased =
-                aliased || within(segment->second) || within(std::prev(data.mWide->end())->second);
-        }
-        if (aliased) {
-            ownCopy.assign(text);
-            text = ownCopy;
+    if (const detail::PackedRow* packed = slot.Packed();
+        packed != nullptr && packed->Holds(col, text)) {
+        ownCopy.assign(text);
+        text = ownCopy;
+    }
+    NoteRow(row);
+    const bool fresh = slot.LastCol() < 0;
+    detail::PackedRow& data = slot.MakePacked();
+    if (col > data.LastCol && row != mAppendRow) { // appends moving on to another row
+        TrimAppendRow();
+        mAppendRow = row;
+        // Rows filled in order tend to be alike: one allocation of the last one's size.
+        if (fresh && !data.Wide && mRowSizeHint > data.Bytes.capacity()) {
+            data.Bytes.reserve(mRowSizeHint);
         }
     }
-    if (row >= mRowEnd) {
-        mRowEnd = std::int64_t{row} + 1;
-    }
-
-    if (col > data.mLastCol) { // append at the end of the row
-        if (row != mAppendRow) {
-            TrimAppendRow();
-            mAppendRow = row;
-            // Rows filled in order tend to be alike: one allocation of the last one's size.
-            if (!data.mWide && data.mBytes.empty() && mRowSizeHint > data.mBytes.capacity()) {
-                data.mBytes.reserve(mRowSizeHint);
-            }
-        }
-        AppendToRow(data, col, text);
-        return;
-    }
-
-    const bool removesLast = text.empty() && col == data.mLastCol;
-    if (!data.mWide) {
-        SetIn(data.mBytes, -1, col, text);
-        if (removesLast) {
-            data.mLastCol = static_cast<std::int32_t>(LastColIn(data.mBytes, -1));
-        } else if (data.mBytes.size() > WideBytes) {
-            MakeWide(data);
-        }
-        return;
-    }
-    Segments& segments = *data.mWide;
-    auto segment = std::prev(segments.upper_bound(col));
-    SetIn(segment->second, std::int64_t{segment->first} - 1, col, text);
-    if (segment->second.empty()) {
-        if (segment->first != 0) {
-            segments.erase(segment);
-        }
-    } else if (segment->second.size() > 2 * SegmentBytes) {
-        SplitSegment(segments, segment);
-    }
-    if (removesLast) {
-        const auto last = std::prev(segments.end());
-        data.mLastCol =
-            static_cast<std::int32_t>(LastColIn(last->second, std::int64_t{last->first} - 1));
+    data.Set(col, text);
+    if (data.LastCol < 0) {
+        slot.Reset();
     }
 }
 
@@ -410,8 +151,8 @@ void CellStore::SetRow(std::int32_t row, std::span<const std::string_view> texts
     if (row < 0) {
         throw std::out_of_range("CellStore: negative row");
     }
-    RowData* found = FindRow(row);
-    if ((found != nullptr && found->mLastCol >= 0) ||
+    RowSlot* found = FindRow(row);
+    if ((found != nullptr && found->LastCol() >= 0) ||
         texts.size() > static_cast<std::size_t>(INT32_MAX)) {
         for (std::size_t k = 0; k < texts.size(); ++k) {
             Set(static_cast<std::int32_t>(k), row, texts[k]);
@@ -429,22 +170,23 @@ void CellStore::SetRow(std::int32_t row, std::span<const std::string_view> texts
             continue;
         }
         char scratch[10];
-        total += EncodeVarint(scratch, gap) + EncodeVarint(scratch, length) + length;
+        total +=
+            detail::EncodeVarint(scratch, gap) + detail::EncodeVarint(scratch, length) + length;
         gap = 0;
         last = static_cast<std::int32_t>(k);
     }
     if (last < 0) {
         return;
     }
-    RowData& data = found != nullptr ? *found : MakeRow(row);
-    if (row >= mRowEnd) {
-        mRowEnd = std::int64_t{row} + 1;
-    }
+    RowSlot& slot = found != nullptr ? *found : MakeRow(row);
+    NoteRow(row);
     if (row != mAppendRow) {
         TrimAppendRow();
         mAppendRow = row;
     }
-    std::string bytes(total, '\0');
+    auto packed = std::make_unique<detail::PackedRow>();
+    std::string& bytes = packed->Bytes;
+    bytes.resize(total);
     char* out = bytes.data();
     gap = 0;
     for (const std::string_view text : texts) {
@@ -452,18 +194,54 @@ void CellStore::SetRow(std::int32_t row, std::span<const std::string_view> texts
             ++gap;
             continue;
         }
-        out += EncodeVarint(out, gap);
-        out += EncodeVarint(out, text.size());
+        out += detail::EncodeVarint(out, gap);
+        out += detail::EncodeVarint(out, text.size());
         std::memcpy(out, text.data(), text.size());
         out += text.size();
         gap = 0;
     }
     mRowSizeHint = total + 8;
-    data.mBytes.swap(bytes);
-    data.mWide.reset();
-    data.mLastCol = last;
-    if (data.mBytes.size() > WideBytes) {
-        MakeWide(data);
+    packed->LastCol = last;
+    if (bytes.size() > detail::PackedRow::WideBytes) {
+        packed->MakeWide();
+    }
+    slot.SetPacked(std::move(packed));
+}
+
+void CellStore::FreeBlock::operator()(char* block) const noexcept {
+    std::free(block);
+}
+
+char* CellStore::NewBlock(std::size_t size) {
+    mBlocks.reserve(mBlocks.size() + 1);
+    // Not initialised: the reader fills it. A large block in huge pages where the system has
+    // them: a tenth of the page faults and of the cost of filling it.
+    constexpr std::size_t HugePage = std::size_t{1} << 21;
+    void* block = nullptr;
+    if (size >= 2 * HugePage) {
+        block = std::aligned_alloc(HugePage, (size + HugePage - 1) / HugePage * HugePage);
+#if defined(MADV_HUGEPAGE)
+        if (block != nullptr) {
+            (void)::madvise(block, size, MADV_HUGEPAGE); // a hint; without it, small pages
+        }
+#endif
+    } else {
+        block = std::malloc(std::max<std::size_t>(size, 1));
+    }
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    mBlocks.emplace_back(static_cast<char*>(block));
+    mBlockBytes += size;
+    return mBlocks.back().get();
+}
+
+void CellStore::DropBlock(const char* block) noexcept {
+    for (auto it = mBlocks.begin(); it != mBlocks.end(); ++it) {
+        if (it->get() == block) {
+            mBlocks.erase(it);
+            return;
+        }
     }
 }
 
@@ -472,6 +250,9 @@ void CellStore::ClearAll() noexcept {
     mPages.clear();
     mPages.shrink_to_fit();
     mFarRows.clear();
+    mBlocks.clear();
+    mBlocks.shrink_to_fit();
+    mBlockBytes = 0;
     mRowEnd = 0;
     mAppendRow = -1;
     mRowSizeHint = 0;
@@ -485,48 +266,51 @@ void CellStore::CopyRow(std::int32_t target, std::int32_t source, std::int32_t c
     if (target == source || colLimit <= 0) {
         return;
     }
-    const RowData* src = FindRow(source);
-    RowData* tgt = FindRow(target);
-    const std::int32_t srcLast = src == nullptr ? -1 : src->mLastCol;
-    const std::int32_t tgtLast = tgt == nullptr ? -1 : tgt->mLastCol;
+    const RowSlot* src = FindRow(source);
+    RowSlot* tgt = FindRow(target);
+    const std::int32_t srcLast = src == nullptr ? -1 : src->LastCol();
+    const std::int32_t tgtLast = tgt == nullptr ? -1 : tgt->LastCol();
     if (srcLast < 0 && tgtLast < 0) {
         return;
     }
-    if (target >= mRowEnd) {
-        mRowEnd = std::int64_t{target} + 1;
-    }
-    if (srcLast < colLimit && tgtLast < colLimit) { // the whole packed row moves over
-        if (srcLast < 0) {
-            ClearRow(*tgt);
-            return;
-        }
+    NoteRow(target);
+    if (srcLast < colLimit && tgtLast < colLimit) { // the whole row moves over
         if (tgt == nullptr) {
             tgt = &MakeRow(target);
         }
-        tgt->mBytes.assign(src->mBytes);
-        tgt->mWide = src->mWide ? std::make_unique<Segments>(*src->mWide) : nullptr;
-        tgt->mLastCol = src->mLastCol;
+        if (srcLast < 0) {
+            tgt->Reset();
+        } else if (src->IsRaw()) { // the bytes as read are shared, never changed
+            tgt->SetRaw(src->Raw().data(), src->Raw().size(), srcLast);
+        } else {
+            const detail::PackedRow& from = *src->Packed();
+            auto copy = std::make_unique<detail::PackedRow>();
+            copy->Bytes = from.Bytes;
+            copy->Wide = from.Wide ? std::make_unique<detail::Segments>(*from.Wide) : nullptr;
+            copy->LastCol = from.LastCol;
+            tgt->SetPacked(std::move(copy));
+        }
         return;
     }
     // Mixed: the source's entries below colLimit, then the target's from colLimit on.
-    RowData merged;
+    auto merged = std::make_unique<detail::PackedRow>();
     std::int32_t col = 0;
     std::string_view text;
     if (src != nullptr) {
-        for (RowEntries it = EntriesOf(*src); it.Next(col, text) && col < colLimit;) {
-            AppendToRow(merged, col, text);
+        for (RowEntries it = src->Entries(); it.Next(col, text) && col < colLimit;) {
+            merged->Append(col, text);
         }
     }
     if (tgt != nullptr) {
-        for (RowEntries it = EntriesOf(*tgt); it.Next(col, text);) {
+        for (RowEntries it = tgt->Entries(); it.Next(col, text);) {
             if (col >= colLimit) {
-                AppendToRow(merged, col, text);
+                merged->Append(col, text);
             }
         }
     } else {
         tgt = &MakeRow(target);
     }
-    *tgt = std::move(merged);
+    tgt->SetPacked(std::move(merged));
 }
 
 void CellStore::ClearRange(std::int32_t colLimit, std::int32_t rowLimit) {
@@ -534,34 +318,40 @@ void CellStore::ClearRange(std::int32_t colLimit, std::int32_t rowLimit) {
     if (colLimit <= 0 || rowLimit <= 0) {
         return;
     }
-    ForEachRow(rowLimit, [&](std::int32_t, RowData& data) {
-        if (data.mLastCol < 0) {
+    ForEachRow(rowLimit, [&](std::int32_t, RowSlot& slot) {
+        const std::int32_t last = slot.LastCol();
+        if (last < 0) {
             return;
         }
-        if (data.mLastCol < colLimit) {
-            ClearRow(data);
+        if (last < colLimit) {
+            slot.Reset();
             return;
         }
-        RowData kept;
+        auto kept = std::make_unique<detail::PackedRow>();
         std::int32_t col = 0;
         std::string_view text;
-        for (RowEntries it = EntriesOf(data); it.Next(col, text);) {
+        for (RowEntries it = slot.Entries(); it.Next(col, text);) {
             if (col >= colLimit) {
-                AppendToRow(kept, col, text);
+                kept->Append(col, text);
             }
         }
-        data = std::move(kept);
+        slot.SetPacked(std::move(kept));
     });
 }
 
 std::size_t CellStore::MemoryUsage() const noexcept {
-    std::size_t total = mPages.capacity() * sizeof(std::unique_ptr<Page>);
-    const_cast<CellStore*>(this)->ForEachRow(mRowEnd, [&](std::int32_t, RowData& data) {
-        if (data.mBytes.capacity() > 15) {
-            total += data.mBytes.capacity() + 1;
+    std::size_t total = mPages.capacity() * sizeof(std::unique_ptr<Page>) + mBlockBytes;
+    ForEachRow(mRowEnd, [&](std::int32_t, const RowSlot& slot) {
+        const detail::PackedRow* packed = slot.Packed();
+        if (packed == nullptr) {
+            return;
         }
-        if (data.mWide) {
-            for (const auto& [col, bytes] : *data.mWide) {
+        total += sizeof(detail::PackedRow) + 16;
+        if (packed->Bytes.capacity() > 15) {
+            total += packed->Bytes.capacity() + 1;
+        }
+        if (packed->Wide) {
+            for (const auto& [col, bytes] : *packed->Wide) {
                 total += 80 + (bytes.capacity() > 15 ? bytes.capacity() + 1 : 0);
             }
         }
@@ -571,7 +361,7 @@ std::size_t CellStore::MemoryUsage() const noexcept {
             total += sizeof(Page);
         }
     }
-    total += mFarRows.size() * (sizeof(RowData) + 48);
+    total += mFarRows.size() * (sizeof(RowSlot) + 48);
     return total;
 }
 

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "holiday/PackedRow.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,41 +18,44 @@ namespace holiday {
 // without an entry reads as the empty text; storing the empty text removes the entry. Every
 // non-negative column and row index is accepted.
 //
-// Compact: the texts of a row are packed into one buffer (per entry the column distance to the
-// previous entry and the text length as variable-length integers, then the text bytes), so a
-// cell costs a few bytes beyond its text. A row that outgrows 16 KB is cut into segments of
-// about 1 KB, kept in a sorted map by their first column, so reading or changing a cell costs
-// O(log n) in the row's width plus one segment; appending at the end of a row (the reader's
-// order) is amortised O(1). Rows below 67,108,864 live in pages of 1,024 rows; rows at or above
-// it in a sorted map.
+// A row's texts are held in one of two forms:
+// - as read: the row's bytes as a file held them, its cells joined by 0x00 up to the last one
+//   that has a text, in a block the store owns (NewBlock) and never changes. A loaded file
+//   thus costs its own bytes and one small slot a row. Such a row is at most RawRowBytes long,
+//   or one cell of any length, so that finding a cell stays cheap.
+// - packed in memory of the row's own (detail::PackedRow): the form every change gives a
+//   row, cut into segments when wide, so a cell of a row of any width costs O(log n).
+// Rows below 67,108,864 live in pages of 1,024 slots; rows at or above it in a sorted map.
 class CellStore {
-    // The segments of a wide row by their first column; the first one starts at column 0.
-    using Segments = std::map<std::int32_t, std::string>;
-
 public:
+    // Rows as read are at most this long, unless they hold one cell.
+    static constexpr std::size_t RawRowBytes = detail::PackedRow::WideBytes;
+
     // Walks the texts of one row in ascending column order.
     class RowEntries {
     public:
         RowEntries() = default;
         // Moves to the next entry; false once the row is exhausted.
         bool Next(std::int32_t& col, std::string_view& text) noexcept;
-        // The packed bytes left to walk in a row held in one buffer (at least the bytes of its
-        // texts); SIZE_MAX for a row held in segments.
+        // At least the bytes that the texts left to walk take; SIZE_MAX for a wide row.
         [[nodiscard]] std::size_t PackedSizeLeft() const noexcept {
             return mSegments != nullptr ? SIZE_MAX : static_cast<std::size_t>(mEnd - mPos);
         }
 
     private:
         friend class CellStore;
-        RowEntries(const char* begin, const char* end) noexcept : mPos(begin), mEnd(end) {}
-        explicit RowEntries(const Segments& segments) noexcept
+        RowEntries(const char* begin, const char* end, std::int32_t rawLastCol) noexcept
+            : mPos(begin), mEnd(end), mRawLastCol(rawLastCol) {}
+        explicit RowEntries(const detail::Segments& segments) noexcept
             : mSegments(&segments), mNext(segments.begin()) {}
         bool NextSegment() noexcept;
+        bool NextRaw(std::int32_t& col, std::string_view& text) noexcept;
         const char* mPos = nullptr;
         const char* mEnd = nullptr;
         std::int64_t mCol = -1;
-        const Segments* mSegments = nullptr;
-        Segments::const_iterator mNext;
+        std::int32_t mRawLastCol = -1; // >= 0 for a row as read
+        const detail::Segments* mSegments = nullptr;
+        detail::Segments::const_iterator mNext;
     };
 
     CellStore() = default;
@@ -70,6 +77,22 @@ public:
     // negative row.
     void SetRow(std::int32_t row, std::span<const std::string_view> texts);
 
+    // A block of size bytes, owned by the store until ClearAll or DropBlock, for rows as read.
+    [[nodiscard]] char* NewBlock(std::size_t size);
+    // Frees a block that no row uses.
+    void DropBlock(const char* block) noexcept;
+    // Stores the row of cells bytes[0 .. size) (cells joined by 0x00; the last one, lastCol,
+    // not empty) as read, without a copy, into a row that holds no text. The bytes lie in a
+    // block of NewBlock, are well-formed UTF-8, and are followed in it by 0x00 bytes and a
+    // 0x01 (the row's empty cells and its end as the file had them). size is at most
+    // RawRowBytes, or the row has one cell and size is below 4 GiB. Throws std::out_of_range
+    // for a negative row.
+    void AdoptRow(std::int32_t row, const char* bytes, std::size_t size, std::int32_t lastCol);
+    // Whether a row may be stored by AdoptRow.
+    [[nodiscard]] static bool Adoptable(std::size_t size, std::int32_t lastCol) noexcept {
+        return lastCol >= 0 && (size <= RawRowBytes || (lastCol == 0 && size < OwnedMark));
+    }
+
     [[nodiscard]] bool Empty() const noexcept;
     // The texts of one row (nothing for a row without texts or a negative row).
     [[nodiscard]] RowEntries Entries(std::int32_t row) const noexcept;
@@ -77,6 +100,13 @@ public:
     [[nodiscard]] std::int32_t LastCol(std::int32_t row) const noexcept;
     // No row at or above this index holds a text.
     [[nodiscard]] std::int64_t RowEnd() const noexcept { return mRowEnd; }
+    // A row as read: its bytes up to the end of its last text (see AdoptRow for what follows
+    // them in memory) and the column of that text; empty bytes for any other row.
+    struct RawRow {
+        std::string_view Bytes;
+        std::int32_t LastCol = -1;
+    };
+    [[nodiscard]] RawRow RawBytes(std::int32_t row) const noexcept;
 
     // For every column below colLimit, the text of row source replaces the text of row target
     // (an empty one removes it); entries of target at columns >= colLimit stay.
@@ -92,32 +122,86 @@ public:
     [[nodiscard]] std::size_t MemoryUsage() const noexcept;
 
 private:
-    struct RowData {
-        std::string mBytes;              // the packed entries of a narrow row
-        std::unique_ptr<Segments> mWide; // instead, those of a wide row
+    static constexpr std::uint32_t OwnedMark = UINT32_MAX;
+
+    // One row: empty, as read (bytes in a block) or packed (owned). Sixteen bytes.
+    class RowSlot {
+    public:
+        RowSlot() noexcept {}
+        ~RowSlot() { Reset(); }
+        RowSlot(RowSlot&& other) noexcept;
+        RowSlot& operator=(RowSlot&& other) noexcept;
+        RowSlot(const RowSlot&) = delete;
+        RowSlot& operator=(const RowSlot&) = delete;
+
+        [[nodiscard]] std::int32_t LastCol() const noexcept;
+        [[nodiscard]] bool IsRaw() const noexcept { return mSize != OwnedMark && mLastCol >= 0; }
+        [[nodiscard]] const detail::PackedRow* Packed() const noexcept {
+            return mSize == OwnedMark ? mPacked : nullptr;
+        }
+        [[nodiscard]] std::string_view Raw() const noexcept { return {mRaw, mSize}; }
+        [[nodiscard]] std::string_view View(std::int32_t col) const noexcept;
+        [[nodiscard]] RowEntries Entries() const noexcept;
+        // The row packed, made from its texts as read when it is not yet.
+        detail::PackedRow& MakePacked();
+        void SetRaw(const char* bytes, std::size_t size, std::int32_t lastCol) noexcept {
+            Reset();
+            mRaw = bytes;
+            mSize = static_cast<std::uint32_t>(size);
+            mLastCol = lastCol;
+        }
+        void SetPacked(std::unique_ptr<detail::PackedRow> row) noexcept;
+        // Gives back the spare room of a packed row.
+        void Trim() noexcept;
+        void Reset() noexcept {
+            if (mSize == OwnedMark) {
+                delete mPacked;
+            }
+            mRaw = nullptr;
+            mSize = 0;
+            mLastCol = -1;
+        }
+
+    private:
+        union {
+            const char* mRaw = nullptr;
+            detail::PackedRow* mPacked;
+        };
+        std::uint32_t mSize = 0; // of a row as read; OwnedMark for a packed row
         std::int32_t mLastCol = -1;
     };
-    static constexpr std::size_t SegmentBytes = 1024;
-    static constexpr std::size_t WideBytes = 16384;
+
     static constexpr std::int32_t PageRows = 1024;
     static constexpr std::int32_t PagedRowLimit = 1 << 26;
     struct Page {
-        RowData mRows[PageRows];
+        RowSlot mRows[PageRows];
     };
 
-    [[nodiscard]] const RowData* FindRow(std::int32_t row) const noexcept;
-    RowData* FindRow(std::int32_t row) noexcept;
-    RowData& MakeRow(std::int32_t row);
+    [[nodiscard]] const RowSlot* FindRow(std::int32_t row) const noexcept;
+    RowSlot* FindRow(std::int32_t row) noexcept;
+    RowSlot& MakeRow(std::int32_t row) {
+        const auto page = static_cast<std::size_t>(row) / PageRows;
+        if (row < PagedRowLimit && page < mPages.size() && mPages[page]) {
+            return mPages[page]->mRows[row % PageRows];
+        }
+        return MakeRowSlow(row);
+    }
+    RowSlot& MakeRowSlow(std::int32_t row);
+    void NoteRow(std::int32_t row) noexcept {
+        if (row >= mRowEnd) {
+            mRowEnd = std::int64_t{row} + 1;
+        }
+    }
     void TrimAppendRow() noexcept;
-    // Stores a non-empty text at col > data.mLastCol.
-    static void AppendToRow(RowData& data, std::int32_t col, std::string_view text);
-    static void MakeWide(RowData& data);
-    static void ClearRow(RowData& data) noexcept;
-    [[nodiscard]] static RowEntries EntriesOf(const RowData& data) noexcept;
-    template <typename Visitor> void ForEachRow(std::int64_t rowLimit, Visitor&& visit);
+    template <typename Visitor> void ForEachRow(std::int64_t rowLimit, Visitor&& visit) const;
 
     std::vector<std::unique_ptr<Page>> mPages;
-    std::map<std::int32_t, RowData> mFarRows;
+    std::map<std::int32_t, RowSlot> mFarRows;
+    struct FreeBlock {
+        void operator()(char* block) const noexcept;
+    };
+    std::vector<std::unique_ptr<char, FreeBlock>> mBlocks;
+    std::size_t mBlockBytes = 0;
     std::int64_t mRowEnd = 0;
     // The row the last append went to; its spare capacity is given back when appends move on.
     std::int32_t mAppendRow = -1;
@@ -126,24 +210,15 @@ private:
     std::uint64_t mRevision = 0;
 };
 
-namespace detail {
-
-// Reads one variable-length integer (7 bits per byte, low bits first). The caller guarantees
-// that the bytes are a complete integer written by the store.
-inline std::uint64_t ReadVarint(const char*& pos) noexcept {
-    std::uint64_t value = 0;
-    int shift = 0;
-    for (;;) {
-        const auto byte = static_cast<unsigned char>(*pos++);
-        value |= std::uint64_t{byte & 0x7Fu} << shift;
-        if ((byte & 0x80u) == 0) {
-            return value;
-        }
-        shift += 7;
+inline void CellStore::AdoptRow(std::int32_t row, const char* bytes, std::size_t size,
+                                std::int32_t lastCol) {
+    ++mRevision;
+    if (row < 0) {
+        throw std::out_of_range("CellStore: negative row");
     }
+    MakeRow(row).SetRaw(bytes, size, lastCol);
+    NoteRow(row);
 }
-
-} // namespace detail
 
 inline bool CellStore::RowEntries::NextSegment() noexcept {
     while (mPos == mEnd) {
@@ -159,6 +234,9 @@ inline bool CellStore::RowEntries::NextSegment() noexcept {
 }
 
 inline bool CellStore::RowEntries::Next(std::int32_t& col, std::string_view& text) noexcept {
+    if (mRawLastCol >= 0) {
+        return NextRaw(col, text);
+    }
     if (mPos == mEnd && !NextSegment()) {
         return false;
     }

@@ -39,6 +39,24 @@ void WriteAll(int fd, const char* data, std::size_t size) {
     }
 }
 
+// Before a large write, the room for it: the file system allocates it in one go rather than
+// block by block as the bytes arrive, and a full disk shows before anything is written. Where
+// the file system cannot, the write goes on without it.
+void ReserveRoom(int fd, std::int64_t offset, std::size_t size) {
+#if defined(__linux__)
+    constexpr std::size_t LargeWrite = std::size_t{1} << 20;
+    if (size >= LargeWrite &&
+        ::fallocate(fd, 0, static_cast<off_t>(offset), static_cast<off_t>(size)) != 0 &&
+        (errno == ENOSPC || errno == EDQUOT)) {
+        throw std::system_error(errno, std::generic_category());
+    }
+#else
+    (void)fd;
+    (void)offset;
+    (void)size;
+#endif
+}
+
 [[noreturn]] void ThrowCreateError(const std::string& shownPath, const std::string& reason) {
     throw EFCreateError(detail::CreateErrorMessage(shownPath, reason));
 }
@@ -189,7 +207,12 @@ void SafeSave(const std::string& path, const std::function<void(const detail::Ch
         }
     }
     try {
-        write([fd = temp.Fd()](const char* data, std::size_t size) { WriteAll(fd, data, size); });
+        std::int64_t written = 0;
+        write([fd = temp.Fd(), &written](const char* data, std::size_t size) {
+            ReserveRoom(fd, written, size);
+            WriteAll(fd, data, size);
+            written += static_cast<std::int64_t>(size);
+        });
     } catch (const std::system_error& e) {
         fail(e.code().value());
     }

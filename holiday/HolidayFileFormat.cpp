@@ -17,30 +17,37 @@ constexpr const char* StreamWriteFailed =
     "Der Datenstrom konnte nicht vollständig geschrieben werden";
 constexpr const char* StreamReadFailed = "Der Datenstrom konnte nicht vollständig gelesen werden";
 
-// Collects the bytes of the file and hands them to flush in large chunks.
+// Collects the bytes of the file and hands them to flush in large chunks. Long runs of bytes
+// that stay where they are while the table is written (rows as read) go to flush directly.
 class ChunkedOutput {
 public:
     explicit ChunkedOutput(const detail::ChunkSink& flush)
         : mFlush(flush), mBuffer(new char[Capacity]) {}
 
-    void Put(std::string_view bytes) {
-        while (!bytes.empty()) {
-            const std::size_t n = std::min(bytes.size(), Capacity - mUsed);
-            std::memcpy(mBuffer.get() + mUsed, bytes.data(), n);
-            mUsed += n;
-            bytes.remove_prefix(n);
-            if (mUsed == Capacity) {
-                Flush();
-            }
+    // Bytes that stay valid until the output is flushed; a run that continues the previous
+    // one is joined to it.
+    void PutShared(const char* data, std::size_t size) {
+        if (mSharedSize > 0 && mShared + mSharedSize == data) {
+            mSharedSize += size;
+            return;
         }
+        EmitShared();
+        mShared = data;
+        mSharedSize = size;
+    }
+    void Put(std::string_view bytes) {
+        EmitShared();
+        Copy(bytes);
     }
     void PutByte(char byte) {
+        EmitShared();
         mBuffer[mUsed++] = byte;
         if (mUsed == Capacity) {
-            Flush();
+            FlushBuffer();
         }
     }
     void PutRepeated(char byte, std::int64_t count) {
+        EmitShared();
         while (count > 0) {
             const auto n = static_cast<std::size_t>(
                 std::min<std::int64_t>(count, static_cast<std::int64_t>(Capacity - mUsed)));
@@ -48,15 +55,16 @@ public:
             mUsed += n;
             count -= static_cast<std::int64_t>(n);
             if (mUsed == Capacity) {
-                Flush();
+                FlushBuffer();
             }
         }
     }
     // Room for n bytes at the returned place, flushing first when needed; nullptr when n is
     // more than the buffer holds. Commit says where the bytes written there end.
     char* Reserve(std::size_t n) {
+        EmitShared();
         if (n > Capacity - mUsed) {
-            Flush();
+            FlushBuffer();
             if (n > Capacity) {
                 return nullptr;
             }
@@ -65,18 +73,64 @@ public:
     }
     void Commit(const char* end) noexcept { mUsed = static_cast<std::size_t>(end - mBuffer.get()); }
     void Flush() {
+        EmitShared();
+        FlushBuffer();
+    }
+
+private:
+    static constexpr std::size_t Capacity = 1 << 18;
+    // Shared runs at least this long are not copied.
+    static constexpr std::size_t DirectBytes = 1 << 16;
+
+    void EmitShared() {
+        if (mSharedSize == 0) {
+            return;
+        }
+        const std::string_view run(mShared, mSharedSize);
+        mSharedSize = 0;
+        if (run.size() >= DirectBytes) {
+            FlushBuffer();
+            mFlush(run.data(), run.size());
+        } else {
+            Copy(run);
+        }
+    }
+    void Copy(std::string_view bytes) {
+        while (!bytes.empty()) {
+            const std::size_t n = std::min(bytes.size(), Capacity - mUsed);
+            std::memcpy(mBuffer.get() + mUsed, bytes.data(), n);
+            mUsed += n;
+            bytes.remove_prefix(n);
+            if (mUsed == Capacity) {
+                FlushBuffer();
+            }
+        }
+    }
+    void FlushBuffer() {
         if (mUsed > 0) {
             mFlush(mBuffer.get(), mUsed);
             mUsed = 0;
         }
     }
 
-private:
-    static constexpr std::size_t Capacity = 1 << 18;
     const detail::ChunkSink& mFlush;
     std::unique_ptr<char[]> mBuffer;
     std::size_t mUsed = 0;
+    const char* mShared = nullptr;
+    std::size_t mSharedSize = 0;
 };
+
+// Whether the pad empty cells and the end of a row as read follow its bytes in memory, as they
+// did in its file: then the row goes out as it came in.
+bool EndsAsRead(std::string_view bytes, std::int64_t pad) noexcept {
+    const char* p = bytes.data() + bytes.size();
+    for (std::int64_t k = 0; k < pad; ++k) {
+        if (p[k] != '\x00') { // the row's end came sooner
+            return false;
+        }
+    }
+    return p[pad] == '\x01';
+}
 
 // RowCount rows of ColCount cells: 0x00 between two cells, 0x01 after each row.
 void WriteRows(const HolidayTable& table, ChunkedOutput& out) {
@@ -84,6 +138,21 @@ void WriteRows(const HolidayTable& table, ChunkedOutput& out) {
     const std::int32_t rows = table.RowCount();
     const CellStore& cells = table.Cells();
     for (std::int32_t r = 0; r < rows; ++r) {
+        // A row as read that fits the table's width: its bytes as they are, then the cells
+        // it lacks and its end.
+        if (const auto [raw, last] = cells.RawBytes(r); !raw.empty()) {
+            if (last < cols) {
+                const std::int64_t pad = std::int64_t{cols} - 1 - last;
+                if (EndsAsRead(raw, pad)) {
+                    out.PutShared(raw.data(), raw.size() + static_cast<std::size_t>(pad) + 1);
+                } else {
+                    out.Put(raw);
+                    out.PutRepeated('\x00', pad);
+                    out.PutByte('\x01');
+                }
+                continue;
+            }
+        }
         std::int64_t next = 0; // the first column not yet written
         auto entries = r < cells.RowEnd() ? cells.Entries(r) : CellStore::RowEntries();
         // A row held in one buffer writes at most its texts and one delimiter per column: it
@@ -153,8 +222,6 @@ void SaveToStream(const HolidayTable& table, std::ostream& out, TextEncoding) {
 }
 
 void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding) {
-    HolidayFileParser parser(table);
-    char block[4096];
     std::streamoff remaining = -1;
     if (const std::streampos start = in.tellg(); start != std::streampos(-1)) {
         in.seekg(0, std::ios::end);
@@ -164,22 +231,32 @@ void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding) {
             remaining = end - start;
         }
     }
+    HolidayFileParser parser(table, remaining > 0 ? static_cast<std::size_t>(remaining) : 0);
+    constexpr std::streamoff Step = 1 << 20;
     if (remaining < 0) { // a stream without a size: read to its end
         in.clear();
-        while (in.read(block, sizeof block) || in.gcount() > 0) {
-            parser.Feed(block, static_cast<std::size_t>(in.gcount()));
+        for (;;) {
+            in.read(parser.Room(Step), Step);
+            const std::streamsize n = in.gcount();
+            if (n <= 0) {
+                break;
+            }
+            parser.Commit(static_cast<std::size_t>(n));
         }
         if (in.bad()) {
+            parser.StoreUnfinishedCells();
             throw EFOpenError(StreamReadFailed);
         }
     } else {
         while (remaining > 0) {
-            in.read(block, std::min<std::streamoff>(remaining, sizeof block));
+            const std::streamoff wanted = std::min(remaining, Step);
+            in.read(parser.Room(static_cast<std::size_t>(wanted)), wanted);
             const std::streamsize n = in.gcount();
             if (n <= 0) {
+                parser.StoreUnfinishedCells();
                 throw EFOpenError(StreamReadFailed);
             }
-            parser.Feed(block, static_cast<std::size_t>(n));
+            parser.Commit(static_cast<std::size_t>(n));
             remaining -= n;
         }
     }

@@ -1,5 +1,6 @@
 #include "holiday/HolidayFileParser.h"
 
+#include "holiday/BitCount.h"
 #include "holiday/Exception.h"
 #include "holiday/Utf8.h"
 
@@ -15,69 +16,8 @@ namespace holiday {
 
 namespace {
 
-// The first byte in [p, end) that is 0x00 or 0x01, or end.
-const char* FindDelimiter(const char* p, const char* end) noexcept {
-    constexpr std::uint64_t ones = 0x0101010101010101ull;
-    constexpr std::uint64_t highs = 0x8080808080808080ull;
-    while (end - p >= 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, p, sizeof word);
-        // Non-zero when some byte of word is below 2.
-        if (((word - 2 * ones) & ~word & highs) != 0) {
-            break;
-        }
-        p += 8;
-    }
-    while ((p < end) && (static_cast<unsigned char>(*p) > 1)) {
-        ++p;
-    }
-    return p;
-}
-
-// Scans the row that starts at p: appends every 0x00 before the first 0x01 to cellEnds and
-// returns that 0x01, or nullptr when [p, end) holds none. ascii tells whether the bytes before
-// it are all below 0x80.
-const char* ScanRow(const char* p, const char* end, std::vector<const char*>& cellEnds,
-                    bool& ascii) {
-    unsigned high = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i one = _mm_set1_epi8(1);
-    while (end - p >= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        auto zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)));
-        const auto ends = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, one)));
-        auto highs = static_cast<unsigned>(_mm_movemask_epi8(bytes));
-        if (ends != 0) {
-            const unsigned before = (1u << __builtin_ctz(ends)) - 1;
-            zeros &= before;
-            highs &= before;
-        }
-        high |= highs;
-        while (zeros != 0) {
-            cellEnds.push_back(p + __builtin_ctz(zeros));
-            zeros &= zeros - 1;
-        }
-        if (ends != 0) {
-            ascii = high == 0;
-            return p + __builtin_ctz(ends);
-        }
-        p += 16;
-    }
-#endif
-    for (; p < end; ++p) {
-        const auto byte = static_cast<unsigned char>(*p);
-        if (byte == 1) {
-            ascii = high == 0;
-            return p;
-        }
-        if (byte == 0) {
-            cellEnds.push_back(p);
-        }
-        high |= byte & 0x80u;
-    }
-    return nullptr;
-}
+// The least block size when the input's size is not known.
+constexpr std::size_t MinBlockSize = std::size_t{1} << 20;
 
 std::int32_t ToCount(std::int64_t n) {
     if (n > std::numeric_limits<std::int32_t>::max()) {
@@ -88,56 +28,216 @@ std::int32_t ToCount(std::int64_t n) {
 
 } // namespace
 
-HolidayFileParser::HolidayFileParser(HolidayTable& table) : mTable(table), mBatch(table) {
-    mPending.reserve(PendingRoom);
+HolidayFileParser::HolidayFileParser(HolidayTable& table, std::size_t expectedSize)
+    : mTable(table), mBatch(table), mExpected(expectedSize) {}
+
+HolidayFileParser::~HolidayFileParser() {
+    DropUnusedBlock();
 }
 
-void HolidayFileParser::Feed(const char* data, std::size_t size) {
-    const char* p = data;
-    const char* const end = data + size;
-    while (p < end) {
-        if (mCell == 0 && mPending.empty()) {
-            mCellEnds.clear();
-            bool ascii = false;
-            const char* rowEnd = ScanRow(p, end, mCellEnds, ascii);
-            if (rowEnd != nullptr && StoreWholeRow(p, rowEnd, ascii)) {
-                p = rowEnd + 1;
-                continue;
-            }
-        }
-        GrowCounts();
-        p = FeedCell(p, end);
+void HolidayFileParser::DropUnusedBlock() noexcept {
+    if (mBlock != nullptr && mBlockRows == 0) {
+        mTable.DropRowBlock(mBlock);
+    }
+    mBlock = nullptr;
+}
+
+char* HolidayFileParser::Room(std::size_t wanted) {
+    if (mBlock != nullptr && mBlockSize - mFilled >= wanted) {
+        return mBlock + mFilled;
+    }
+    // A new block, which takes over the row being read; the old one stays with the rows it
+    // gave the table.
+    const std::size_t tail = mFilled - mRowStart;
+    std::size_t size = std::max(MinBlockSize, 2 * (tail + wanted));
+    if (mBlock == nullptr && mExpected >= wanted) {
+        size = mExpected;
+    }
+    char* block = mTable.NewRowBlock(size);
+    if (tail > 0) {
+        std::memcpy(block, mBlock + mRowStart, tail);
+    }
+    DropUnusedBlock();
+    mValidTo = nullptr;
+    mBlock = block;
+    mBlockSize = size;
+    mFilled = tail;
+    mRowStart = 0;
+    mBlockRows = 0;
+    return mBlock + mFilled;
+}
+
+void HolidayFileParser::Commit(std::size_t n) {
+    mFilled += n;
+    const char* const end = mBlock + mFilled;
+    while (ScanRow(mBlock + mRowStart, end)) {
+        StoreRow(mBlock + mRowStart);
+        mRowStart += mScan.Scanned + 1;
+        mScan = RowScan{};
     }
     GrowCounts();
 }
 
-bool HolidayFileParser::StoreWholeRow(const char* begin, const char* rowEnd, bool ascii) {
-    const std::size_t cells = mCellEnds.size() + 1;
-    // Rows that reach a count limit take the cell-by-cell path, which fails where it must.
-    if (mRow >= HolidayTable::MaxCount ||
-        cells > static_cast<std::size_t>(HolidayTable::MaxCount)) {
-        return false;
+void HolidayFileParser::Feed(const char* data, std::size_t size) {
+    while (size > 0) {
+        const std::size_t n = std::min(size, MinBlockSize);
+        std::memcpy(Room(n), data, n);
+        Commit(n);
+        data += n;
+        size -= n;
     }
-    // The delimiters are no continuation bytes, so a well-formed row has well-formed cells;
-    // only a row that is not needs its cells checked one by one.
-    const bool checkCells =
-        !ascii &&
-        !IsWellFormedUtf8(std::string_view(begin, static_cast<std::size_t>(rowEnd - begin)));
-    mTexts.resize(cells);
-    const char* start = begin;
-    for (std::size_t k = 0; k < cells; ++k) {
-        const char* stop = k + 1 < cells ? mCellEnds[k] : rowEnd;
-        const std::string_view bytes(start, static_cast<std::size_t>(stop - start));
-        mTexts[k] = !checkCells || IsWellFormedUtf8(bytes) ? bytes : std::string_view();
-        start = stop + 1;
+}
+
+bool HolidayFileParser::ScanRow(const char* row, const char* end) noexcept {
+    RowScan& s = mScan;
+    const char* p = row + s.Scanned;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: the 0x00 bytes are summed per lane (at most 255 blocks before the
+    // sums are taken), the high bits or-ed together, until a block holds the row's 0x01.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i one = _mm_set1_epi8(1);
+    __m128i zeroSums = zero;
+    __m128i highs = zero;
+    int blocks = 0;
+    auto takeSums = [&] {
+        const __m128i sums = _mm_sad_epu8(zeroSums, zero);
+        s.Zeros += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
+        zeroSums = zero;
+        blocks = 0;
+    };
+    // Thirty-two bytes at a time while neither half holds the row's end.
+    while (end - p >= 32) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(a, one), _mm_cmpeq_epi8(b, one))) != 0) {
+            break;
+        }
+        zeroSums = _mm_sub_epi8(zeroSums, _mm_cmpeq_epi8(a, zero));
+        zeroSums = _mm_sub_epi8(zeroSums, _mm_cmpeq_epi8(b, zero));
+        highs = _mm_or_si128(highs, _mm_or_si128(a, b));
+        p += 32;
+        blocks += 2;
+        if (blocks >= 254) {
+            takeSums();
+        }
+    }
+    while (end - p >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i zeros = _mm_cmpeq_epi8(bytes, zero);
+        const auto ends = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, one)));
+        if (ends != 0) {
+            const unsigned before = (1u << __builtin_ctz(ends)) - 1;
+            takeSums();
+            s.Zeros +=
+                detail::CountBits16(static_cast<unsigned>(_mm_movemask_epi8(zeros)) & before);
+            s.High = s.High || _mm_movemask_epi8(highs) != 0 ||
+                     (static_cast<unsigned>(_mm_movemask_epi8(bytes)) & before) != 0;
+            s.Scanned =
+                static_cast<std::size_t>(p - row) + static_cast<std::size_t>(__builtin_ctz(ends));
+            return true;
+        }
+        zeroSums = _mm_sub_epi8(zeroSums, zeros);
+        highs = _mm_or_si128(highs, bytes);
+        p += 16;
+        if (++blocks == 255) {
+            takeSums();
+        }
+    }
+    takeSums();
+    s.High = s.High || _mm_movemask_epi8(highs) != 0;
+#endif
+    for (; p < end; ++p) {
+        const auto byte = static_cast<unsigned char>(*p);
+        if (byte == 1) {
+            s.Scanned = static_cast<std::size_t>(p - row);
+            return true;
+        }
+        s.Zeros += byte == 0 ? 1 : 0;
+        s.High = s.High || byte >= 0x80;
+    }
+    s.Scanned = static_cast<std::size_t>(end - row);
+    return false;
+}
+
+void HolidayFileParser::StoreRow(const char* row) {
+    const std::int64_t cells = mScan.Zeros + 1;
+    // Rows that reach a count limit take the cell-by-cell path, which fails where it must.
+    if (mRow >= HolidayTable::MaxCount || cells > HolidayTable::MaxCount) {
+        GrowCounts();
+        StoreCells(row, row + mScan.Scanned, true);
+        return;
+    }
+    const auto index = static_cast<std::int32_t>(mRow - 1);
+    // The cells after the last one with bytes are the 0x00 bytes before the row's end.
+    const char* filledEnd = row + mScan.Scanned;
+    while (filledEnd != row && filledEnd[-1] == '\0') {
+        --filledEnd;
+    }
+    const auto filledSize = static_cast<std::size_t>(filledEnd - row);
+    const auto lastCol =
+        filledSize == 0
+            ? -1
+            : static_cast<std::int32_t>(mScan.Zeros - (row + mScan.Scanned - filledEnd));
+    // The delimiters are no continuation bytes, so a well-formed row has well-formed cells.
+    const char* const rowEnd = row + mScan.Scanned;
+    const std::string_view bytes(row, mScan.Scanned);
+    const bool wellFormed = !mScan.High || WellFormedRow(row, rowEnd);
+    const CellStore& store = mTable.Cells();
+    const bool overTexts = index < store.RowEnd() && store.LastCol(index) >= 0;
+    if (wellFormed && !overTexts && CellStore::Adoptable(filledSize, lastCol)) {
+        mTable.AdoptRow(index, row, filledSize, lastCol);
+        ++mBlockRows;
+    } else if (lastCol >= 0 || overTexts) {
+        mTexts.clear();
+        for (const char* start = row;;) {
+            const void* zero = std::memchr(start, '\0', static_cast<std::size_t>(rowEnd - start));
+            const char* stop = zero != nullptr ? static_cast<const char*>(zero) : rowEnd;
+            const std::string_view cell(start, static_cast<std::size_t>(stop - start));
+            mTexts.push_back(wellFormed || IsWellFormedUtf8(cell) ? cell : std::string_view());
+            if (zero == nullptr) {
+                break;
+            }
+            start = stop + 1;
+        }
+        mTable.SetRowCells(index, mTexts);
     }
     // The counts only grow, and below their limits, so they may follow a little later.
-    const auto row = static_cast<std::int32_t>(mRow);
     mNeededCols = std::max(mNeededCols, static_cast<std::int32_t>(cells));
-    mNeededRows = std::max(mNeededRows, row + 1);
-    mTable.SetRowCells(row - 1, mTexts);
+    mNeededRows = std::max(mNeededRows, index + 2);
     ++mRow;
-    return true;
+}
+
+bool HolidayFileParser::WellFormedRow(const char* row, const char* rowEnd) noexcept {
+    // One check covers the rows from row up to the first fault (or the bytes read so far):
+    // each row starts after a delimiter, so where a row ends a sequence ends too.
+    auto check = [this](const char* from) {
+        const char* const end = mBlock + mFilled;
+        const Utf8Check result =
+            CheckUtf8(std::string_view(from, static_cast<std::size_t>(end - from)));
+        mValidTo = from + result.WellFormedBytes;
+        mFaultAtValidTo = !result.Truncated && mValidTo != end;
+    };
+    if (mValidTo == nullptr || row > mValidTo) {
+        check(row);
+    } else if (rowEnd > mValidTo && !mFaultAtValidTo) {
+        check(mValidTo); // the check had stopped at the end of what was read then
+    }
+    return rowEnd <= mValidTo;
+}
+
+void HolidayFileParser::StoreCells(const char* row, const char* end, bool endsRow) {
+    for (const char* start = row;;) {
+        const void* zero = std::memchr(start, '\0', static_cast<std::size_t>(end - start));
+        if (zero == nullptr) {
+            if (endsRow) {
+                EndCell(std::string_view(start, static_cast<std::size_t>(end - start)), true);
+            }
+            return;
+        }
+        const auto* stop = static_cast<const char*>(zero);
+        EndCell(std::string_view(start, static_cast<std::size_t>(stop - start)), false);
+        start = stop + 1;
+    }
 }
 
 void HolidayFileParser::GrowCounts() {
@@ -149,29 +249,6 @@ void HolidayFileParser::GrowCounts() {
     }
     mNeededCols = 0;
     mNeededRows = 0;
-}
-
-const char* HolidayFileParser::FeedCell(const char* p, const char* end) {
-    const char* delimiter = FindDelimiter(p, end);
-    if (delimiter == end) {
-        mPending.append(p, end); // grows geometrically: any length costs linear time
-        return end;
-    }
-    const bool endsRow = *delimiter == '\x01';
-    if (mPending.empty()) {
-        EndCell(std::string_view(p, static_cast<std::size_t>(delimiter - p)), endsRow);
-    } else {
-        mPending.append(p, delimiter);
-        EndCell(mPending, endsRow);
-        if (mPending.capacity() > PendingRoom) {
-            std::string room;
-            room.reserve(PendingRoom);
-            mPending.swap(room);
-        } else {
-            mPending.clear();
-        }
-    }
-    return delimiter + 1;
 }
 
 void HolidayFileParser::EndCell(std::string_view bytes, bool endsRow) {
@@ -194,10 +271,22 @@ void HolidayFileParser::EndCell(std::string_view bytes, bool endsRow) {
     }
 }
 
+void HolidayFileParser::StoreUnfinishedCells() {
+    if (mUnfinishedStored) {
+        return;
+    }
+    mUnfinishedStored = true;
+    if (mBlock != nullptr && mFilled > mRowStart) {
+        GrowCounts();
+        StoreCells(mBlock + mRowStart, mBlock + mFilled, false);
+    }
+}
+
 void HolidayFileParser::Finish() {
+    StoreUnfinishedCells();
     GrowCounts();
-    mPending.clear();
     mTable.SetRowCount(mTable.RowCount() - 1);
+    DropUnusedBlock();
 }
 
 } // namespace holiday

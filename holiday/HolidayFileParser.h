@@ -4,52 +4,86 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
 namespace holiday {
 
-// The reading side of the .hol format, fed block by block. Each 0x00 ends a cell, each 0x01
-// ends a cell and its row; the table grows as the cells demand, and each cell is stored as soon
-// as its delimiter arrives. A cell that is not well-formed UTF-8 is stored as the empty text.
-// Finish removes the row that the last 0x01 opened and drops the bytes that no delimiter ended.
+// The reading side of the .hol format. Each 0x00 ends a cell, each 0x01 ends a cell and its
+// row; the table grows as the cells demand. A cell that is not well-formed UTF-8 is stored as
+// the empty text. Finish removes the row that the last 0x01 opened and drops the bytes that no
+// delimiter ended.
 //
-// The counts, texts and errors are those of growing the table one cell at a time; a row that
-// lies whole within one block is stored at once, and the observers are told once, when the
-// parser is destroyed.
+// The bytes are read straight into blocks that the table keeps (Room, then Commit), and a row
+// of well-formed UTF-8 goes into the table as those very bytes, without a copy. Rows that
+// cannot (ill-formed cells, rows over texts already stored, rows too long for that form) are
+// stored cell by cell. The counts, texts and errors are those of reading one byte at a time and
+// growing the table one cell at a time; the observers are told once, when the parser is
+// destroyed.
 class HolidayFileParser {
 public:
-    explicit HolidayFileParser(HolidayTable& table);
+    // expectedSize: the bytes that will come, when known (one block then holds them all).
+    explicit HolidayFileParser(HolidayTable& table, std::size_t expectedSize = 0);
+    ~HolidayFileParser();
+    HolidayFileParser(const HolidayFileParser&) = delete;
+    HolidayFileParser& operator=(const HolidayFileParser&) = delete;
 
-    // Handles the bytes in order. Throws what the table throws (EInvalidGridOperation when a
-    // count would pass its limit); the cells stored before stay.
+    // Room for at least wanted bytes, to be read in and then handed over by Commit.
+    [[nodiscard]] char* Room(std::size_t wanted);
+    // Handles the next n bytes, which the caller put at Room's place. Throws what the table
+    // throws (EInvalidGridOperation when a count would pass its limit); the cells stored
+    // before stay.
+    void Commit(std::size_t n);
+    // Room and Commit for bytes that lie elsewhere.
     void Feed(const char* data, std::size_t size);
+    // For input that ends early: stores the cells of the unfinished last row that a 0x00 ended,
+    // as reading byte by byte would have stored them already; the counts stay.
+    void StoreUnfinishedCells();
+    // The input is complete: the unfinished row's cells, then RowCount - 1.
     void Finish();
 
-    // The room the pending bytes start with, and keep after a long cell.
-    static constexpr std::size_t PendingRoom = 4096;
-
 private:
-    // Stores the row [begin, rowEnd) whose 0x00 bytes are in mCellEnds; false (nothing done)
-    // when the row needs the cell-by-cell path.
-    bool StoreWholeRow(const char* begin, const char* rowEnd, bool ascii);
-    // Handles the bytes from p up to and including the next delimiter (or to end); returns
-    // where it stopped.
-    const char* FeedCell(const char* p, const char* end);
+    // What the scan of the row being read has found so far (offsets from the row's start).
+    struct RowScan {
+        std::size_t Scanned = 0; // bytes looked at
+        std::int64_t Zeros = 0;  // 0x00 bytes among them
+        bool High = false;       // some byte >= 0x80
+    };
+
+    // Scans on from the row's start up to end; true when the row's 0x01 was found (at
+    // mScan.Scanned).
+    bool ScanRow(const char* row, const char* end) noexcept;
+    // Stores the row at row whose scan ended at its 0x01.
+    void StoreRow(const char* row);
+    // Stores the cells of [row, end) one at a time, as reading byte by byte does; the last
+    // one only when endsRow.
+    void StoreCells(const char* row, const char* end, bool endsRow);
     void EndCell(std::string_view bytes, bool endsRow);
+    // Whether the row [row, rowEnd) of the block is well-formed UTF-8.
+    bool WellFormedRow(const char* row, const char* rowEnd) noexcept;
     // Brings the counts up to what the rows stored at once demand.
     void GrowCounts();
+    void DropUnusedBlock() noexcept;
 
     HolidayTable& mTable;
     HolidayTable::NotificationBatch mBatch;
-    std::int64_t mCell = 0;               // cells finished in the current row
-    std::int64_t mRow = 1;                // 1-based number of the row being read
-    std::string mPending;                 // bytes of a cell that started in an earlier block
-    std::vector<const char*> mCellEnds;   // the 0x00 bytes of the row being scanned
-    std::vector<std::string_view> mTexts; // the texts of a whole row
+    std::size_t mExpected;
+    char* mBlock = nullptr; // the block being filled
+    std::size_t mBlockSize = 0;
+    std::size_t mFilled = 0;    // bytes in the block
+    std::size_t mRowStart = 0;  // where the row being read starts in the block
+    std::size_t mBlockRows = 0; // rows stored from the block without a copy
+    bool mUnfinishedStored = false;
+    RowScan mScan;
+    // The bytes of the block up to here, from the last row checked on, are whole well-formed
+    // UTF-8 sequences; what follows is ill-formed when mFaultAtValidTo.
+    const char* mValidTo = nullptr;
+    bool mFaultAtValidTo = false;
+    std::int64_t mCell = 0; // cells finished in the current row (cell by cell)
+    std::int64_t mRow = 1;  // 1-based number of the row being read
+    std::vector<std::string_view> mTexts;
     // The counts that the rows stored at once demand; they reach the table at the end of each
-    // block and before any cell is stored by itself.
+    // Commit and before any cell is stored by itself.
     std::int32_t mNeededCols = 0;
     std::int32_t mNeededRows = 0;
 };

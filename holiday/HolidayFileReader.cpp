@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -50,30 +49,31 @@ void HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding) {
     if (::fstat(mFile.Get(), &st) != 0) {
         fail(detail::SystemErrorText(errno));
     }
-    HolidayFileParser parser(table);
-    // Large blocks: few system calls, and a row rarely spans two blocks (such a row is read
-    // cell by cell). Small enough to stay in the cache while it is parsed.
-    constexpr std::size_t BlockSize = std::size_t{1} << 18;
-    const std::unique_ptr<char[]> buffer(new char[BlockSize]);
-    char* const block = buffer.get();
-    off_t position = 0;
     const off_t size = st.st_size;
+    // The file goes straight into one block that the table keeps: its rows are stored as
+    // those bytes. Read in steps small enough to be parsed while still in the cache.
+    HolidayFileParser parser(table, static_cast<std::size_t>(size));
+    constexpr off_t Step = off_t{1} << 20;
+    off_t position = 0;
     while (position < size) {
-        const auto wanted = static_cast<std::size_t>(
-            std::min<off_t>(size - position, static_cast<off_t>(BlockSize)));
+        const auto wanted = static_cast<std::size_t>(std::min(size - position, Step));
+        char* const room = parser.Room(wanted);
         const std::ptrdiff_t n = detail::ReadHook != nullptr
-                                     ? detail::ReadHook(mFile.Get(), block, wanted, position)
-                                     : ::pread(mFile.Get(), block, wanted, position);
+                                     ? detail::ReadHook(mFile.Get(), room, wanted, position)
+                                     : ::pread(mFile.Get(), room, wanted, position);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            fail(detail::SystemErrorText(errno));
+            const int error = errno;
+            parser.StoreUnfinishedCells();
+            fail(detail::SystemErrorText(error));
         }
         if (n == 0) {
+            parser.StoreUnfinishedCells();
             fail(detail::FileShrankText);
         }
-        parser.Feed(block, static_cast<std::size_t>(n));
+        parser.Commit(static_cast<std::size_t>(n));
         position += n;
     }
     parser.Finish();

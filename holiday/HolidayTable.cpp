@@ -119,6 +119,12 @@ void HolidayTable::SetRowCells(std::int32_t row, std::span<const std::string_vie
     }
 }
 
+void HolidayTable::NotifyRowChanged(std::int32_t row, std::int32_t lastCol) {
+    const GridCoord first{0, row};
+    const GridCoord last{lastCol, row};
+    Notify([&](HolidayTableObserver& o) { o.CellsChanged(first, last); });
+}
+
 void HolidayTable::SetColCount(std::int32_t n) {
     if (n == mColCount) {
         return;

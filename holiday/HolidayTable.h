@@ -70,6 +70,19 @@ public:
     // zulässigen Bereichs" for a negative row.
     void SetRowCells(std::int32_t row, std::span<const std::string_view> texts);
 
+    // For the reader: a block of size bytes that the table keeps until its texts are emptied
+    // (ClearCellStore, ResetForOpen), to read a file into; DropRowBlock gives back one that no
+    // row uses. AdoptRow stores a row of the block as CellStore::AdoptRow does, into a row that
+    // holds no text, with one notification for the row.
+    [[nodiscard]] char* NewRowBlock(std::size_t size) { return mCells.NewBlock(size); }
+    void DropRowBlock(const char* block) noexcept { mCells.DropBlock(block); }
+    void AdoptRow(std::int32_t row, const char* bytes, std::size_t size, std::int32_t lastCol) {
+        mCells.AdoptRow(row, bytes, size, lastCol);
+        if (!mObservers.empty()) {
+            NotifyRowChanged(row, lastCol);
+        }
+    }
+
     // --- Counts ---
     [[nodiscard]] std::int32_t ColCount() const noexcept { return mColCount; }
     [[nodiscard]] std::int32_t RowCount() const noexcept { return mRowCount; }
@@ -130,6 +143,7 @@ public:
 
 private:
     template <typename Call> void Notify(Call&& call);
+    void NotifyRowChanged(std::int32_t row, std::int32_t lastCol);
     void ResizeSteps(GridCoord oldExtent);
     void FixedCountsSteps();
     // Tells the observers that CurrentCell moved (which implies the anchor), or else that only

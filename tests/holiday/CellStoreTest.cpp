@@ -1,5 +1,6 @@
 #include "holiday/CellStore.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
@@ -58,8 +59,32 @@ TEST(CellStoreTest, RandomEditsMatchAPlainMap) {
         for (int step = 0; step < 4000; ++step) {
             const std::int32_t col = colsUsed[random() % colsUsed.size()];
             const auto row = static_cast<std::int32_t>(random() % rows);
-            const auto action = random() % 12;
-            if (action >= 10) { // a whole row, over an empty or a filled one
+            const auto action = random() % 13;
+            if (action == 12) { // a row as read, over an emptied row, edited later on
+                for (auto it = model.lower_bound({row, 0});
+                     it != model.end() && it->first.first == row;) {
+                    store.Set(it->first.second, row, "");
+                    it = model.erase(it);
+                }
+                std::string bytes;
+                std::int32_t last = -1;
+                const auto cells = static_cast<std::int32_t>(random() % 30);
+                for (std::int32_t k = 0; k < cells; ++k) {
+                    const std::string text = random() % 3 == 0 ? "" : "raw" + std::to_string(k);
+                    bytes += (k == 0 ? "" : std::string(1, '\0')) + text;
+                    if (!text.empty()) {
+                        model[{row, k}] = text;
+                        last = k;
+                    }
+                }
+                if (last >= 0) {
+                    const std::size_t size = bytes.rfind("raw") + 3 + std::to_string(last).size();
+                    bytes += std::string("\0\x01", 2);
+                    char* block = store.NewBlock(bytes.size());
+                    std::memcpy(block, bytes.data(), bytes.size());
+                    store.AdoptRow(row, block, size, last);
+                }
+            } else if (action >= 10) { // a whole row, over an empty or a filled one
                 std::vector<std::string> texts(random() % 40);
                 std::vector<std::string_view> views;
                 for (std::size_t k = 0; k < texts.size(); ++k) {
