@@ -10,7 +10,7 @@ TEST(DisplayTextTest, LinesLongerThanTheLimitShowTheirStartAndAnEllipsis) {
     struct Case {
         const char* name;
         std::string line;
-        QString shown; // by ElidedLine(line, 4) and ElideLongLines(line, 4)
+        QString shown; // by ElidedLine(line, 4)
     };
     const Case cases[] = {
         {"short", "Ost", QStringLiteral("Ost")},
@@ -22,9 +22,28 @@ TEST(DisplayTextTest, LinesLongerThanTheLimitShowTheirStartAndAnEllipsis) {
     };
     for (const auto& tc : cases) {
         EXPECT_EQ(ElidedLine(tc.line, 4), tc.shown) << tc.name;
-        EXPECT_EQ(ElideLongLines(QString::fromUtf8(tc.line), 4), tc.shown) << tc.name;
     }
-    EXPECT_EQ(ElideLongLines(QStringLiteral("Datum\n20070815\r\nab"), 4),
-              QStringLiteral("Datu") + e + u'\n' + QStringLiteral("2007") + e +
-                  QStringLiteral("\r\nab"));
+}
+
+TEST(DisplayTextTest, ABoundedTextShowsTheStartAndTheEndOfItsLinesAndOfEachLine) {
+    struct Case {
+        const char* name;
+        const char16_t* text;
+        const char16_t* shown; // by ElidedText(text, 5, 5), "~" for the ellipsis
+    };
+    const Case cases[] = {
+        {"short", u"Ost", u"Ost"},
+        {"empty", u"", u""},
+        {"one more than the limit", u"Ostern", u"Os~rn"},
+        {"never half a character at the start", u"a\U0001F600xyz\U0001F600", u"a~\U0001F600"},
+        {"never half a character at the end", u"abxyz\U0001F600c", u"ab~c"},
+        {"as many lines as the limit", u"1\n2\r\n3\n4\n5", u"1\n2\r\n3\n4\n5"},
+        {"one line more", u"1\n2\r\n3\n4\n5\r\n6", u"1\n2\r\n~\n5\r\n6"},
+        {"a last empty line", u"a\nb\nc\nd\ne\nfghijkl\n", u"a\nb\n~\nfg~kl\n"},
+    };
+    for (const auto& tc : cases) {
+        EXPECT_EQ(ElidedText(QString::fromUtf16(tc.text), 5, 5),
+                  QString::fromUtf16(tc.shown).replace(u'~', Ellipsis))
+            << tc.name;
+    }
 }
