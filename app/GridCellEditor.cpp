@@ -102,6 +102,20 @@ void GridCellEditor::MoveCaretToEnd() {
     ShowWindow(mWhole.size(), mWhole.size());
 }
 
+void GridCellEditor::ReplaceShownText(qsizetype start, qsizetype end, const QString& text) {
+    mMergeOpen = false;
+    mWholeSelected = false;
+    const auto size = static_cast<int>(this->text().size());
+    const int from = std::clamp(static_cast<int>(start), 0, size);
+    const int to = std::clamp(static_cast<int>(end), from, size);
+    if (to > from) {
+        setSelection(from, to - from);
+    } else {
+        setCursorPosition(from);
+    }
+    insert(text);
+}
+
 void GridCellEditor::Undo() {
     if (!CanUndo()) {
         return;

@@ -57,6 +57,10 @@ public:
     void SelectWholeText();
     // Caret after the whole text, nothing selected.
     void MoveCaretToEnd();
+    // Replaces the characters start..end - 1 of the text shown (the window) with text, as an
+    // edit of the user's would, and leaves the caret after it; also while the whole text is
+    // selected, which it no longer is then.
+    void ReplaceShownText(qsizetype start, qsizetype end, const QString& text);
 
     // The editor's history; Undo and Redo emit CellTextChanged and do nothing when there is
     // nothing to undo or redo. SetWholeText empties the history.
