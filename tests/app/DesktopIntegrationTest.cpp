@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 
@@ -101,11 +102,22 @@ TEST_F(DesktopIntegration, AHolFileDroppedOnTheWindowOrGivenAtStartIsOpened) {
     EXPECT_EQ(Form().OpenDialog1.FileName(), path);
     EXPECT_EQ(Form().SaveDialog1.FileName(), "Feiertage ä.hol");
 
+    // Started as `mirevo-holidays ./sub/../NAME` in the file's folder: the open command gets
+    // the clean absolute path, as from the dialog.
+    const std::filesystem::path working = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
+    const std::string given = PathToOpen("./sub/../Feiertage ä.hol");
+    const std::string cwd = std::filesystem::current_path().string();
+    std::filesystem::current_path(working);
     TForm1 started;
-    started.OpenWhenShown(path);
+    started.OpenWhenShown(given);
     started.show();
     EXPECT_EQ(started.Table().GetCell(1, 1), "") << "opened after FormShow, not in it";
+    EXPECT_FALSE(started.OpenDialog1.InitialDir().empty()) << "FormShow ran first";
     QTRY_COMPARE(started.Table().GetCell(1, 1), std::string("Easter"));
+    EXPECT_EQ(started.OpenDialog1.FileName(), cwd + "/Feiertage ä.hol");
+    EXPECT_EQ(started.SaveDialog1.InitialDir(), cwd);
+    EXPECT_EQ(started.SaveDialog1.FileName(), "Feiertage ä.hol");
     EXPECT_TRUE(boxes.Texts().isEmpty());
 }
 
