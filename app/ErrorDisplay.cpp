@@ -1,7 +1,7 @@
 #include "app/ErrorDisplay.h"
 
 #include "app/ApplicationTitle.h"
-#include "app/DisplayText.h"
+#include "app/ShownText.h"
 #include "holiday/Exception.h"
 
 #include <QApplication>

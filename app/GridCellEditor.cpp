@@ -1,6 +1,6 @@
 #include "app/GridCellEditor.h"
 
-#include "app/DisplayText.h"
+#include "app/ShownText.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 #include "app/HolidayGridAccessible.h"
 
-#include "app/DisplayText.h"
 #include "app/GridCellEditor.h"
 #include "app/HolidayGrid.h"
+#include "app/ShownText.h"
 
 #include <QFontMetrics>
 #include <QLineEdit>

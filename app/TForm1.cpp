@@ -1,12 +1,12 @@
 #include "app/TForm1.h"
 
 #include "app/ApplicationFonts.h"
-#include "app/DisplayText.h"
 #include "app/DroppedFile.h"
 #include "app/ErrorDisplay.h"
 #include "app/FileCommands.h"
 #include "app/HolidayGrid.h"
 #include "app/ReportMemo.h"
+#include "app/ShownText.h"
 #include "rules/Easter.h"
 #include "rules/RuleColumns.h"
 #include "rules/TestReport.h"

@@ -1,8 +1,8 @@
 #include "FormTestSupport.h"
-#include "app/DisplayText.h"
 #include "app/HolidayGrid.h"
 #include "app/HolidayGridAccessible.h"
 #include "app/ReportMemo.h"
+#include "app/ShownText.h"
 
 #include <QAccessible>
 #include <QLineEdit>

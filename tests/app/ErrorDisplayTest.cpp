@@ -2,8 +2,8 @@
 
 #include "RecordingMessageBox.h"
 #include "app/ApplicationTitle.h"
-#include "app/DisplayText.h"
 #include "app/MirevoApplication.h"
+#include "app/ShownText.h"
 #include "holiday/Exception.h"
 
 #include <QApplication>

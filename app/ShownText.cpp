@@ -1,4 +1,4 @@
-#include "app/DisplayText.h"
+#include "app/ShownText.h"
 
 #include "holiday/HolidayTable.h"
 

@@ -1,10 +1,10 @@
-#include "app/DisplayText.h"
+#include "app/ShownText.h"
 
 #include <gtest/gtest.h>
 
 using namespace app;
 
-TEST(DisplayTextTest, LinesLongerThanTheLimitShowTheirStartAndAnEllipsis) {
+TEST(ShownTextTest, LinesLongerThanTheLimitShowTheirStartAndAnEllipsis) {
     const QString e(Ellipsis);
     const std::string_view smiley = "\xf0\x9f\x98\x80"; // two UTF-16 code units
     struct Case {
@@ -25,7 +25,7 @@ TEST(DisplayTextTest, LinesLongerThanTheLimitShowTheirStartAndAnEllipsis) {
     }
 }
 
-TEST(DisplayTextTest, ABoundedTextShowsTheStartAndTheEndOfItsLinesAndOfEachLine) {
+TEST(ShownTextTest, ABoundedTextShowsTheStartAndTheEndOfItsLinesAndOfEachLine) {
     struct Case {
         const char* name;
         const char16_t* text;
