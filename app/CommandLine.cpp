@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "holiday/FilePaths.h"
+
 namespace app {
 
 #ifndef MIREVO_VERSION
@@ -51,6 +53,10 @@ CommandLine ParseCommandLine(const std::string& program,
         result.File = argument;
     }
     return result;
+}
+
+std::string PathToOpen(const std::string& file) {
+    return holiday::NormalPath(holiday::AbsolutePath(file));
 }
 
 } // namespace app

@@ -28,4 +28,9 @@ struct CommandLine {
 [[nodiscard]] CommandLine ParseCommandLine(const std::string& program,
                                            const std::vector<std::string>& arguments);
 
+// The path that the open command gets for a FILE of the command line: absolute and normalised,
+// as the open dialog returns one ("./sub/../de.hol" in /data gives "/data/de.hol"). Touches no
+// file but for reading the working folder.
+[[nodiscard]] std::string PathToOpen(const std::string& file);
+
 } // namespace app

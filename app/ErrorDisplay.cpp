@@ -1,7 +1,7 @@
 #include "app/ErrorDisplay.h"
 
 #include "app/ApplicationTitle.h"
-#include "app/DisplayText.h"
+#include "app/ShownText.h"
 #include "holiday/Exception.h"
 
 #include <QApplication>
@@ -13,7 +13,10 @@ namespace app {
 
 namespace {
 
-constexpr qsizetype MaxShownLine = 1000; // characters of a message line the box shows
+// What of a message the box shows: a message may quote a cell's text of any length, which the
+// box would take minutes to lay out and show cut at its right edge.
+constexpr qsizetype MaxShownLines = 15;
+constexpr qsizetype MaxShownLineLength = 100; // characters; fits a box of ordinary width
 
 void ShowCriticalBox(QWidget* owner, const QString& title, const QString& text) {
     QPointer<QWidget> focused = QApplication::focusWidget();
@@ -53,8 +56,8 @@ QString DisplayMessage(const std::exception_ptr& error) {
 
 void ShowException(const std::exception_ptr& error) {
     QWidget* owner = QApplication::activeWindow();
-    // A message may quote a cell's text of any length; the box shows long lines shortened.
-    ErrorMessageBoxSeam()(owner, Title(), ElideLongLines(DisplayMessage(error), MaxShownLine));
+    ErrorMessageBoxSeam()(owner, Title(),
+                          ElidedText(DisplayMessage(error), MaxShownLines, MaxShownLineLength));
 }
 
 void HandleException(QObject* /*sender*/, const std::exception_ptr& error) noexcept {

@@ -28,8 +28,10 @@ using ErrorMessageBox =
 // read. Never throws.
 void HandleException(QObject* sender, const std::exception_ptr& error) noexcept;
 
-// Shows DisplayMessage(error) in the message box, captioned Title(), owned by the active window;
-// a line of more than 1,000 characters shows its start followed by "…".
+// Shows DisplayMessage(error) in the message box, captioned Title(), owned by the active window.
+// Only what the box can show reaches it: a message of more than 15 lines shows its first and last
+// lines with a line "…" between them, and a line of more than 100 characters its start and its
+// end with "…" between them.
 void ShowException(const std::exception_ptr& error);
 
 // Runs handler; an error escaping it goes to HandleException(sender, ...).

@@ -1,10 +1,13 @@
 #include "app/GridCellEditor.h"
 
-#include "app/DisplayText.h"
+#include "app/ShownText.h"
 
+#include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <algorithm>
 #include <cstring>
@@ -17,6 +20,9 @@ namespace {
 // How near (in UTF-16 code units) the caret may come to an end of the window before the
 // window moves on.
 constexpr qsizetype WindowMargin = 1024;
+
+// The bytes the undo history keeps at most; the oldest changes go first, the last one stays.
+constexpr std::size_t MaxHistoryBytes = std::size_t{256} << 20;
 
 [[nodiscard]] bool IsForbidden(QChar c) noexcept {
     return c.unicode() == 0x0000 || c.unicode() == 0x0001;
@@ -36,6 +42,24 @@ constexpr qsizetype WindowMargin = 1024;
                        [event](QKeySequence::StandardKey key) { return event->matches(key); });
 }
 
+// The entries of the line edit's own context menu, known by their texts.
+enum class MenuEntry { Undo, Redo, Cut, Copy, Delete, SelectAll, Other };
+
+[[nodiscard]] MenuEntry MenuEntryOf(const QAction* action) {
+    const QString text = action->text().section(u'\t', 0, 0);
+    const std::pair<const char*, MenuEntry> entries[] = {
+        {"&Undo", MenuEntry::Undo},    {"&Redo", MenuEntry::Redo},
+        {"Cu&t", MenuEntry::Cut},      {"&Copy", MenuEntry::Copy},
+        {"Delete", MenuEntry::Delete}, {"Select All", MenuEntry::SelectAll},
+    };
+    for (const auto& [source, entry] : entries) {
+        if (text == QLineEdit::tr(source)) {
+            return entry;
+        }
+    }
+    return MenuEntry::Other;
+}
+
 } // namespace
 
 GridCellEditor::GridCellEditor(QWidget* parent) : QLineEdit(parent) {
@@ -44,6 +68,10 @@ GridCellEditor::GridCellEditor(QWidget* parent) : QLineEdit(parent) {
     // The window may grow past WindowBytes while the user types; it is never cut.
     setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textChanged, this, &GridCellEditor::OnWindowTextChanged);
+    // The line edit signals its caret and selection after its text has changed, so the last
+    // ones noted are those from before a change.
+    connect(this, &QLineEdit::cursorPositionChanged, this, &GridCellEditor::NoteSelection);
+    connect(this, &QLineEdit::selectionChanged, this, &GridCellEditor::NoteSelection);
 }
 
 void GridCellEditor::SetWholeText(std::string_view text) {
@@ -57,18 +85,139 @@ void GridCellEditor::SetWholeText(std::string_view text) {
         std::erase_if(mWhole, IsForbiddenByte);
     }
     mWholeSelected = false;
+    ClearHistory();
     ShowWindow(mWhole.size(), mWhole.size());
 }
 
 void GridCellEditor::SelectWholeText() {
+    mMergeOpen = false;
     ShowWindow(0, 0);
     selectAll();
     mWholeSelected = mWinBegin > 0 || mWinEnd < mWhole.size();
 }
 
 void GridCellEditor::MoveCaretToEnd() {
+    mMergeOpen = false;
     mWholeSelected = false;
     ShowWindow(mWhole.size(), mWhole.size());
+}
+
+void GridCellEditor::ReplaceShownText(qsizetype start, qsizetype end, const QString& text) {
+    mMergeOpen = false;
+    mWholeSelected = false;
+    const auto size = static_cast<int>(this->text().size());
+    const int from = std::clamp(static_cast<int>(start), 0, size);
+    const int to = std::clamp(static_cast<int>(end), from, size);
+    if (to > from) {
+        setSelection(from, to - from);
+    } else {
+        setCursorPosition(from);
+    }
+    insert(text);
+}
+
+void GridCellEditor::Undo() {
+    if (!CanUndo()) {
+        return;
+    }
+    const Change& change = mHistory[--mDone];
+    mWhole.replace(change.Offset, change.Inserted.size(), change.Removed);
+    RestoreSelection(change.Before);
+    emit CellTextChanged();
+}
+
+void GridCellEditor::Redo() {
+    if (!CanRedo()) {
+        return;
+    }
+    const Change& change = mHistory[mDone++];
+    mWhole.replace(change.Offset, change.Removed.size(), change.Inserted);
+    const std::size_t caret = change.Offset + change.Inserted.size();
+    RestoreSelection({caret, caret, false});
+    emit CellTextChanged();
+}
+
+void GridCellEditor::RestoreSelection(const Selection& selection) {
+    if (selection.Whole) {
+        SelectWholeText();
+        return;
+    }
+    mMergeOpen = false;
+    mWholeSelected = false;
+    ShowWindow(selection.Caret, selection.Anchor);
+}
+
+void GridCellEditor::ClearHistory() {
+    mHistory.clear();
+    mDone = 0;
+    mHistoryBytes = 0;
+    mMergeOpen = false;
+}
+
+void GridCellEditor::Record(Change change) {
+    const auto bytes = [](const Change& c) { return c.Removed.size() + c.Inserted.size(); };
+    for (std::size_t i = mDone; i < mHistory.size(); ++i) {
+        mHistoryBytes -= bytes(mHistory[i]);
+    }
+    mHistory.erase(mHistory.begin() + static_cast<std::ptrdiff_t>(mDone), mHistory.end());
+    const bool mergeOpen = mMergeOpen && !mHistory.empty() && mHistory.back().Kind == change.Kind;
+    mMergeOpen = change.Kind != EditKind::Other;
+    mChanged = true;
+    mHistoryBytes += bytes(change);
+    if (mergeOpen) {
+        Change& last = mHistory.back();
+        const bool removesOnly = change.Inserted.empty() && last.Inserted.empty();
+        if (change.Kind == EditKind::Typing && change.Removed.empty() &&
+            change.Offset == last.Offset + last.Inserted.size()) {
+            last.Inserted += change.Inserted;
+            return;
+        }
+        if (change.Kind == EditKind::Backspace && removesOnly &&
+            change.Offset + change.Removed.size() == last.Offset) {
+            last.Removed.insert(0, change.Removed);
+            last.Offset = change.Offset;
+            return;
+        }
+        if (change.Kind == EditKind::Delete && removesOnly && change.Offset == last.Offset) {
+            last.Removed += change.Removed;
+            return;
+        }
+    }
+    mHistory.push_back(std::move(change));
+    while (mHistoryBytes > MaxHistoryBytes && mHistory.size() > 1) {
+        mHistoryBytes -= bytes(mHistory.front());
+        mHistory.erase(mHistory.begin());
+    }
+    mDone = mHistory.size();
+}
+
+void GridCellEditor::NoteSelection() {
+    mNotedCaret = cursorPosition();
+    if (!hasSelectedText()) {
+        mNotedAnchor = mNotedCaret;
+    } else {
+        mNotedAnchor = mNotedCaret == selectionStart() ? selectionEnd() : selectionStart();
+    }
+}
+
+GridCellEditor::Selection GridCellEditor::SelectionBeforeChange() const {
+    return {OffsetOf(mNotedCaret), OffsetOf(mNotedAnchor), mWholeSelected};
+}
+
+void GridCellEditor::CopyOrCut(bool cut) {
+    if (!mWholeSelected) {
+        if (cut) {
+            QLineEdit::cut();
+        } else {
+            copy();
+        }
+        return;
+    }
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(mWhole.data(), static_cast<qsizetype>(mWhole.size())));
+    if (cut) {
+        del(); // replaces the whole selected text with nothing
+    }
 }
 
 std::size_t GridCellEditor::OffsetOf(qsizetype position) const {
@@ -147,7 +296,9 @@ void GridCellEditor::FollowCaret() {
     const bool unfit =
         shownBytes > 2 * WindowBytes || (!wholeShown && mWhole.size() <= WindowBytes);
     if (nearStart || nearEnd || unfit) {
+        const bool mergeOpen = mMergeOpen; // the caret stays where it is in the whole text
         ShowWindow(OffsetOf(caret), AnchorOffset());
+        mMergeOpen = mergeOpen;
     }
 }
 
@@ -155,6 +306,7 @@ void GridCellEditor::OnWindowTextChanged(const QString& text) {
     if (mSettingWindow || mCleaning) {
         return;
     }
+    const Selection before = SelectionBeforeChange();
     QString clean = text;
     if (std::any_of(text.begin(), text.end(), IsForbidden)) {
         const int caret = cursorPosition();
@@ -172,9 +324,11 @@ void GridCellEditor::OnWindowTextChanged(const QString& text) {
         // The whole text was selected: the change replaced all of it.
         mWholeSelected = false;
         const QByteArray bytes = clean.toUtf8();
+        std::string removed = std::move(mWhole);
         mWhole.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         mWinBegin = 0;
         mWinEnd = mWhole.size();
+        Record({0, std::move(removed), mWhole, mKeyKind, before});
     } else {
         // Only the characters between the unchanged start and the unchanged end are replaced.
         const qsizetype common = std::min(mShown.size(), clean.size());
@@ -197,8 +351,11 @@ void GridCellEditor::OnWindowTextChanged(const QString& text) {
         const std::size_t to = OffsetOf(mShown.size() - tail);
         const QByteArray middle =
             QStringView(clean).sliced(head, clean.size() - tail - head).toUtf8();
-        mWhole.replace(from, to - from, middle.constData(),
-                       static_cast<std::size_t>(middle.size()));
+        Change change{from, mWhole.substr(from, to - from),
+                      std::string(middle.constData(), static_cast<std::size_t>(middle.size())),
+                      mKeyKind, before};
+        mWhole.replace(from, to - from, change.Inserted);
+        Record(std::move(change));
         mWinEnd = mWinEnd - (to - from) + static_cast<std::size_t>(middle.size());
     }
     // The window's bytes as they now read (a change next to bytes that are no well-formed
@@ -232,9 +389,12 @@ bool GridCellEditor::event(QEvent* event) {
     }
     const bool handled = QLineEdit::event(event);
     switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        mMergeOpen = false; // the caret moves; a run of typing ends
+        [[fallthrough]];
     case QEvent::KeyPress:
     case QEvent::InputMethod:
-    case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
     case QEvent::Drop:
@@ -255,6 +415,14 @@ void GridCellEditor::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
+    if (event->matches(QKeySequence::Undo)) {
+        Undo();
+        return;
+    }
+    if (event->matches(QKeySequence::Redo)) {
+        Redo();
+        return;
+    }
     if (event->matches(QKeySequence::Paste)) {
         // Qt's text widgets are not safe with a clipboard that holds nothing: a paste of
         // nothing does nothing.
@@ -268,11 +436,7 @@ void GridCellEditor::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (mWholeSelected && MatchesAny(event, {QKeySequence::Copy, QKeySequence::Cut})) {
-        QGuiApplication::clipboard()->setText(
-            QString::fromUtf8(mWhole.data(), static_cast<qsizetype>(mWhole.size())));
-        if (event->matches(QKeySequence::Cut)) {
-            del(); // replaces the whole selected text with nothing
-        }
+        CopyOrCut(event->matches(QKeySequence::Cut));
         return;
     }
     const bool toStart =
@@ -286,10 +450,79 @@ void GridCellEditor::keyPressEvent(QKeyEvent* event) {
         const std::size_t target = toStart ? 0 : mWhole.size();
         const std::size_t anchor = selecting ? AnchorOffset() : target;
         mWholeSelected = false;
+        mMergeOpen = false;
         ShowWindow(target, anchor);
     }
+    // A key that moves the caret or the selection without a change ends a run of typing, as in
+    // an ordinary line edit.
+    const qsizetype caret = cursorPosition();
+    const qsizetype selection = selectionStart();
+    mChanged = false;
+    mKeyKind = KindOf(event);
     QLineEdit::keyPressEvent(event);
+    mKeyKind = EditKind::Other;
+    if (!mChanged && (cursorPosition() != caret || selectionStart() != selection)) {
+        mMergeOpen = false;
+    }
     event->accept();
+}
+
+GridCellEditor::EditKind GridCellEditor::KindOf(const QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (event->key() == Qt::Key_Backspace && mods == Qt::NoModifier) {
+        return EditKind::Backspace;
+    }
+    if (event->matches(QKeySequence::Delete)) {
+        return EditKind::Delete;
+    }
+    // Ctrl or Alt alone make commands; both together are AltGr on many layouts and type.
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool alt = mods & Qt::AltModifier;
+    const QString text = event->text();
+    if (ctrl == alt && !text.isEmpty() && text.at(0).isPrint()) {
+        return EditKind::Typing;
+    }
+    return EditKind::Other;
+}
+
+void GridCellEditor::contextMenuEvent(QContextMenuEvent* event) {
+    // The line edit's own menu, its entries bound to the editor's history and whole text.
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool allSelected =
+        mWholeSelected || (mWinBegin == 0 && mWinEnd == mWhole.size() &&
+                           selectedText().size() == text().size() && hasSelectedText());
+    for (QAction* action : menu->actions()) {
+        const auto bind = [this, action](bool enabled, auto handler) {
+            disconnect(action, &QAction::triggered, nullptr, nullptr);
+            action->setEnabled(enabled);
+            connect(action, &QAction::triggered, this, handler);
+        };
+        switch (MenuEntryOf(action)) {
+        case MenuEntry::Undo:
+            bind(CanUndo(), [this] { Undo(); });
+            break;
+        case MenuEntry::Redo:
+            bind(CanRedo(), [this] { Redo(); });
+            break;
+        case MenuEntry::Cut:
+            bind(hasSelectedText(), [this] { CopyOrCut(true); });
+            break;
+        case MenuEntry::Copy:
+            bind(hasSelectedText(), [this] { CopyOrCut(false); });
+            break;
+        case MenuEntry::Delete:
+            bind(hasSelectedText(), [this] { del(); }); // the whole text while it is selected
+            break;
+        case MenuEntry::SelectAll:
+            bind(!mWhole.empty() && !allSelected, [this] { SelectWholeText(); });
+            break;
+        case MenuEntry::Other:
+            break;
+        }
+    }
+    menu->popup(event->globalPos());
 }
 
 } // namespace app

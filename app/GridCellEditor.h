@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace app {
 
@@ -26,6 +27,13 @@ namespace app {
 // reaches at most to the window's ends, except SelectWholeText (Ctrl+A; Enter or typing on a
 // closed cell): then a keystroke, a paste or a cut replaces the whole text, and a copy copies
 // it. A text that fits into the window is edited whole, like an ordinary line edit.
+//
+// Undo and redo work on the whole text: the editor keeps its own history of changes of the whole
+// text, and the line edit's own history (of window texts) is never used. Like an ordinary line
+// edit, it takes a run of typed characters, a run of Backspace or a run of Delete as one change,
+// and an undo brings back the caret and the selection from before the change. The keys
+// (QKeySequence::Undo, QKeySequence::Redo) and the context menu use it; the menu's Select All,
+// Cut, Copy and Delete act on the whole text as the keys do.
 //
 // The text never holds U+0000 or U+0001: they are dropped from every change of the text,
 // whatever made it (typing, pasting, dropping, setText), and the caret keeps its place in the
@@ -49,6 +57,17 @@ public:
     void SelectWholeText();
     // Caret after the whole text, nothing selected.
     void MoveCaretToEnd();
+    // Replaces the characters start..end - 1 of the text shown (the window) with text, as an
+    // edit of the user's would, and leaves the caret after it; also while the whole text is
+    // selected, which it no longer is then.
+    void ReplaceShownText(qsizetype start, qsizetype end, const QString& text);
+
+    // The editor's history; Undo and Redo emit CellTextChanged and do nothing when there is
+    // nothing to undo or redo. SetWholeText empties the history.
+    [[nodiscard]] bool CanUndo() const noexcept { return mDone > 0; }
+    [[nodiscard]] bool CanRedo() const noexcept { return mDone < mHistory.size(); }
+    void Undo();
+    void Redo();
 
 signals:
     // The whole text changed by an edit (not by SetWholeText) and holds no forbidden character.
@@ -57,8 +76,26 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // What made a change: runs of typed characters, of Backspace and of Delete are merged.
+    enum class EditKind { Typing, Backspace, Delete, Other };
+    // Caret and anchor as byte offsets of the whole text; Whole: the whole text selected.
+    struct Selection {
+        std::size_t Caret = 0;
+        std::size_t Anchor = 0;
+        bool Whole = false;
+    };
+    // One change of the whole text: at Offset, Removed became Inserted.
+    struct Change {
+        std::size_t Offset;
+        std::string Removed;
+        std::string Inserted;
+        EditKind Kind;
+        Selection Before;
+    };
+
     void OnWindowTextChanged(const QString& text);
     // Shows the window around the caret (a byte offset of the whole text), with the selection
     // from anchor (clamped into the window) to the caret.
@@ -69,6 +106,16 @@ private:
     [[nodiscard]] std::size_t OffsetOf(qsizetype position) const;
     [[nodiscard]] qsizetype PositionOf(std::size_t offset) const;
     [[nodiscard]] std::size_t AnchorOffset() const;
+    // The caret and the selection before the change that is being written into the whole text.
+    [[nodiscard]] Selection SelectionBeforeChange() const;
+    void NoteSelection();
+    // Adds change to the history, merged into the last one when it goes on with its run.
+    void Record(Change change);
+    void ClearHistory();
+    // Copy or cut, of the whole text while it is selected.
+    void CopyOrCut(bool cut);
+    void RestoreSelection(const Selection& selection);
+    [[nodiscard]] static EditKind KindOf(const QKeyEvent* event);
 
     std::string mWhole;
     std::size_t mWinBegin = 0; // the window: bytes mWinBegin .. mWinEnd - 1 of mWhole
@@ -77,6 +124,15 @@ private:
     bool mWholeSelected = false;
     bool mSettingWindow = false;
     bool mCleaning = false;
+
+    std::vector<Change> mHistory;
+    std::size_t mDone = 0; // the changes of mHistory that are applied; the rest can be redone
+    std::size_t mHistoryBytes = 0;
+    bool mMergeOpen = false;             // the next change of the same kind may join the last
+    EditKind mKeyKind = EditKind::Other; // of the key press being handled
+    bool mChanged = false;               // a change was recorded since the key press began
+    qsizetype mNotedCaret = 0;           // the line edit's caret and anchor, as last signalled
+    qsizetype mNotedAnchor = 0;
 };
 
 } // namespace app

@@ -1,10 +1,10 @@
 #include "app/HolidayGrid.h"
 
 #include "app/ApplicationFonts.h"
-#include "app/DisplayText.h"
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
 #include "app/HolidayGridAccessible.h"
+#include "app/ShownText.h"
 
 #include <QApplication>
 #include <QPaintEvent>

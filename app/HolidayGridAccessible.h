@@ -13,10 +13,11 @@ namespace app {
 class HolidayGrid;
 
 // What assistive technology sees of the grid `sg`: a table of the HolidayTable's rows and
-// columns whose children are the cells, row by row. A cell's name and value are its text; the
-// current cell is the focused child; the cells between the anchor and the current cell are
-// the selected ones; row 0 is the column header while it is fixed. The cell editor, while it
-// is open, is the only child of the current cell.
+// columns whose children are the cells, row by row. A cell's name and value are its text, at
+// most its first 10,000 characters followed by "…"; the current cell is the focused child; the
+// cells between the anchor and the current cell are the selected ones; row 0 is the column
+// header while it is fixed. The cell editor, while it is open, is the only child of the current
+// cell, and that cell is its parent.
 //
 // Cell interfaces are made when first asked for and kept until the table's counts change.
 class HolidayGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
@@ -76,6 +77,7 @@ public:
 
 private:
     friend class HolidayGridCellAccessible;
+    friend class GridCellEditorAccessible;
 
     [[nodiscard]] HolidayGrid& Grid() const;
     [[nodiscard]] QAccessibleInterface* Cell(holiday::GridCoord cell) const;

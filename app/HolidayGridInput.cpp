@@ -1,9 +1,9 @@
 // The grid's input: keys, the cell editor, focus and the mouse.
-#include "app/DisplayText.h"
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
 #include "app/HolidayGrid.h"
 #include "app/HolidayGridAccessible.h"
+#include "app/ShownText.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>

@@ -1,6 +1,6 @@
 #include "app/ReportMemo.h"
 
-#include "app/DisplayText.h"
+#include "app/ShownText.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

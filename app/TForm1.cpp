@@ -1,12 +1,12 @@
 #include "app/TForm1.h"
 
 #include "app/ApplicationFonts.h"
-#include "app/DisplayText.h"
 #include "app/DroppedFile.h"
 #include "app/ErrorDisplay.h"
 #include "app/FileCommands.h"
 #include "app/HolidayGrid.h"
 #include "app/ReportMemo.h"
+#include "app/ShownText.h"
 #include "rules/Easter.h"
 #include "rules/RuleColumns.h"
 #include "rules/TestReport.h"
@@ -174,8 +174,8 @@ TForm1::TForm1(QWidget* parent)
     layout->addWidget(sg, 1);
 
     SetTabOrder();
-    // A .hol file dropped anywhere on the window opens it, also over the two text boxes,
-    // which would otherwise take the file's URL as text.
+    // A .hol file dropped anywhere on the window opens it, also over the two text boxes, and
+    // nothing else can be dropped anywhere: the text boxes would take it as text.
     setAcceptDrops(true);
     Memo1->installEventFilter(this);
     Memo1->viewport()->installEventFilter(this);
@@ -322,7 +322,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         if (!DroppedHolidayFile(drop->mimeData())) {
-            break; // text and other drops stay the box's own
+            drop->ignore();
+            return true;
         }
         if (event->type() == QEvent::Drop) {
             dropEvent(drop);

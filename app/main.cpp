@@ -3,7 +3,6 @@
 #include "app/CommandLine.h"
 #include "app/MirevoApplication.h"
 #include "app/TForm1.h"
-#include "holiday/FilePaths.h"
 
 #include <cstdio>
 #include <string>
@@ -37,7 +36,7 @@ int main(int argc, char** argv) {
     (void)app::Title(); // derived once, from the program file's name
     app::TForm1 form;
     if (!command.File.empty()) {
-        form.OpenWhenShown(holiday::AbsolutePath(command.File));
+        form.OpenWhenShown(app::PathToOpen(command.File));
     }
     form.showMaximized();
     QApplication::exec();

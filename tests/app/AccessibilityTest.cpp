@@ -2,6 +2,7 @@
 #include "app/HolidayGrid.h"
 #include "app/HolidayGridAccessible.h"
 #include "app/ReportMemo.h"
+#include "app/ShownText.h"
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -87,8 +88,23 @@ TEST_F(Accessibility, TheGridIsATableOfItsCellsWithTheCurrentCellFocused) {
     Form().sg->OpenEditor(HolidayGrid::EditorOpening::SelectAll);
     QAccessibleInterface* current = table->cellAt(1, 0);
     ASSERT_EQ(current->childCount(), 1);
-    EXPECT_EQ(current->child(0)->object(), Form().sg->Editor());
-    EXPECT_EQ(grid->focusChild(), current->child(0));
+    QAccessibleInterface* editor = current->child(0);
+    EXPECT_EQ(editor->object(), Form().sg->Editor());
+    EXPECT_EQ(editor->parent(), current); // the tree reads the same both ways
+    EXPECT_EQ(current->indexOfChild(editor), 0);
+    EXPECT_EQ(grid->focusChild(), editor);
+    EXPECT_EQ(editor->role(), QAccessible::EditableText);
+    ASSERT_NE(editor->editableTextInterface(), nullptr);
+    editor->editableTextInterface()->insertText(0, QStringLiteral("Ost"));
+    EXPECT_EQ(Table().GetCell(0, 1), "Ost");
+    EXPECT_EQ(editor->textInterface()->text(0, 3), u"Ost");
+}
+
+TEST_F(Accessibility, AHugeCellShowsTheStartOfItsText) {
+    Table().SetCell(2, 3, std::string(100'000, '9'));
+    const QString name = Grid()->tableInterface()->cellAt(3, 2)->text(QAccessible::Name);
+    EXPECT_EQ(name, QString(10'000, u'9') + QChar(Ellipsis));
+    EXPECT_TRUE(Raised(QAccessible::ValueChanged, name));
 }
 
 TEST_F(Accessibility, MovesTextsAndCountsRaiseTheEventsAScreenReaderFollows) {

@@ -2,12 +2,16 @@
 #include "RecordingMessageBox.h"
 #include "app/CommandLine.h"
 #include "app/DroppedFile.h"
+#include "app/HolidayGrid.h"
+#include "app/ReportMemo.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 
@@ -83,29 +87,53 @@ TEST_F(DesktopIntegration, AHolFileDroppedOnTheWindowOrGivenAtStartIsOpened) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form()));
 
     // As Qt delivers a drag: the drop goes where the drag was accepted on entering.
-    auto drop = [&](const QMimeData& data) {
-        QDragEnterEvent enter(QPoint(600, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(&Form(), &enter);
+    auto drop = [&](QWidget* target, const QMimeData& data) {
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &enter);
         if (!enter.isAccepted()) {
             return false;
         }
-        QDropEvent event(QPointF(600, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(&Form(), &event);
+        QDropEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(target, &event);
         return event.isAccepted();
     };
-    EXPECT_FALSE(drop(*Drag({QUrl::fromLocalFile(QString::fromStdString(path)).toString(),
-                             QStringLiteral("file:///tmp/other.hol")})));
+    const QString url = QUrl::fromLocalFile(QString::fromStdString(path)).toString();
+    Form().sg->OpenEditor(HolidayGrid::EditorOpening::SelectAll);
+    // The window, the open cell editor and the report box.
+    QWidget* const targets[] = {&Form(), Form().sg->Editor(), Form().Memo1->viewport()};
+    const QString report = Form().Memo1->toPlainText();
+    for (QWidget* target : targets) {
+        EXPECT_FALSE(drop(target, *Drag({url, QStringLiteral("file:///tmp/other.hol")})));
+        EXPECT_FALSE(drop(target, *Drag({}))); // text only
+    }
     EXPECT_EQ(Table().GetCell(0, 1), "");
-    EXPECT_TRUE(drop(*Drag({QUrl::fromLocalFile(QString::fromStdString(path)).toString()})));
-    EXPECT_EQ(Table().GetCell(0, 1), "Ostern");
+    EXPECT_EQ(Form().Memo1->toPlainText(), report);
+    EXPECT_TRUE(boxes.Texts().isEmpty());
+    for (QWidget* target : {targets[1], targets[2], targets[0]}) {
+        Table().SetCell(0, 1, "");
+        EXPECT_TRUE(drop(target, *Drag({url}))) << target->metaObject()->className();
+        EXPECT_EQ(Table().GetCell(0, 1), "Ostern");
+    }
     EXPECT_EQ(Form().OpenDialog1.FileName(), path);
     EXPECT_EQ(Form().SaveDialog1.FileName(), "Feiertage ä.hol");
 
+    // Started as `mirevo-holidays ./sub/../NAME` in the file's folder: the open command gets
+    // the clean absolute path, as from the dialog.
+    const std::filesystem::path working = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
+    const std::string given = PathToOpen("./sub/../Feiertage ä.hol");
+    const std::string cwd = std::filesystem::current_path().string();
+    std::filesystem::current_path(working);
     TForm1 started;
-    started.OpenWhenShown(path);
+    started.OpenWhenShown(given);
     started.show();
     EXPECT_EQ(started.Table().GetCell(1, 1), "") << "opened after FormShow, not in it";
+    EXPECT_FALSE(started.OpenDialog1.InitialDir().empty()) << "FormShow ran first";
     QTRY_COMPARE(started.Table().GetCell(1, 1), std::string("Easter"));
+    EXPECT_EQ(started.OpenDialog1.FileName(), cwd + "/Feiertage ä.hol");
+    EXPECT_EQ(started.SaveDialog1.InitialDir(), cwd);
+    EXPECT_EQ(started.SaveDialog1.FileName(), "Feiertage ä.hol");
     EXPECT_TRUE(boxes.Texts().isEmpty());
 }
 

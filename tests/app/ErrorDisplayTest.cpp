@@ -3,9 +3,11 @@
 #include "RecordingMessageBox.h"
 #include "app/ApplicationTitle.h"
 #include "app/MirevoApplication.h"
+#include "app/ShownText.h"
 #include "holiday/Exception.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
@@ -62,13 +64,17 @@ TEST(Guards, ErrorsOfHandlersAndEventsReachTheDisplayAndGoNoFurther) {
     EXPECT_EQ(boxes.Texts()[2], u"Ereignis.");
 }
 
-TEST(ErrorBox, ShowsAFilesTextAsItIsNeverAsMarkup) {
+// The text and format of the real message box that ShowException shows for error, closed as
+// soon as it is on the screen; an empty text when no box showed.
+struct ShownBox {
+    QString Text;
+    Qt::TextFormat Format = Qt::RichText;
+};
+ShownBox ShowInTheRealBox(const std::exception_ptr& error) {
     QWidget owner;
     owner.show();
     QApplication::setActiveWindow(&owner);
-    const QString message = QStringLiteral("'<b>1.1</b> &amp; <i>x</i>' ist kein gültiges Datum.");
-    QString shown;
-    Qt::TextFormat format = Qt::RichText;
+    ShownBox shown;
     int tries = 0;
     QTimer finder;
     QObject::connect(&finder, &QTimer::timeout, [&] {
@@ -76,8 +82,7 @@ TEST(ErrorBox, ShowsAFilesTextAsItIsNeverAsMarkup) {
             auto* box = qobject_cast<QMessageBox*>(widget);
             if (box != nullptr && box->isVisible()) {
                 const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-                shown = box->text();
-                format = label != nullptr ? label->textFormat() : box->textFormat();
+                shown = {box->text(), label != nullptr ? label->textFormat() : box->textFormat()};
                 box->close();
                 return;
             }
@@ -87,10 +92,44 @@ TEST(ErrorBox, ShowsAFilesTextAsItIsNeverAsMarkup) {
         }
     });
     finder.start(10);
-    ShowException(Make(EConvertError(message.toStdString())));
-    finder.stop();
-    EXPECT_EQ(shown, message);
-    EXPECT_EQ(format, Qt::PlainText);
+    ShowException(error);
+    return shown;
+}
+
+TEST(ErrorBox, ShowsAFilesTextAsItIsNeverAsMarkup) {
+    const QString message = QStringLiteral("'<b>1.1</b> &amp; <i>x</i>' ist kein gültiges Datum.");
+    const ShownBox shown = ShowInTheRealBox(Make(EConvertError(message.toStdString())));
+    EXPECT_EQ(shown.Text, message);
+    EXPECT_EQ(shown.Format, Qt::PlainText);
+}
+
+TEST(ErrorBox, AHugeMessageShowsAtOnceWithItsStartAndItsEnd) {
+    const struct {
+        const char* Name;
+        std::string Quoted;
+    } cases[] = {
+        {"many lines",
+         [] {
+             std::string lines;
+             for (int i = 0; i < 2'500'000; ++i) {
+                 lines += "x\n";
+             }
+             return lines;
+         }()},
+        {"one huge line", std::string(5'000'000, '9')},
+    };
+    for (const auto& c : cases) {
+        const std::string message =
+            std::string("'").append(c.Quoted).append("' ist kein gültiges Datum");
+        QElapsedTimer clock;
+        clock.start();
+        const ShownBox shown = ShowInTheRealBox(Make(EConvertError(message)));
+        EXPECT_LT(clock.elapsed(), 5000) << c.Name;
+        EXPECT_EQ(shown.Text.left(2), QString::fromStdString(message.substr(0, 2))) << c.Name;
+        EXPECT_TRUE(shown.Text.endsWith(u"' ist kein gültiges Datum.")) << c.Name;
+        EXPECT_TRUE(shown.Text.contains(Ellipsis)) << c.Name;
+        EXPECT_LT(shown.Text.size(), 2000) << c.Name;
+    }
 }
 
 } // namespace

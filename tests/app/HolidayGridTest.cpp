@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -575,5 +577,74 @@ TEST_F(HolidayGridTest, AHugeCellIsEditedThroughAWindowThatWritesThrough) {
         EXPECT_TRUE(Cell(cell) == tc.cell); // no megabytes of output on a failure
         EXPECT_TRUE(editor->WholeText() == Cell(cell));
         EXPECT_LE(editor->text().toUtf8().size(), 2 * GridCellEditor::WindowBytes);
+    }
+}
+
+TEST_F(HolidayGridTest, UndoAndRedoWorkOnTheWholeText) {
+    std::string huge;
+    for (std::size_t i = 0; huge.size() < 4 * GridCellEditor::WindowBytes; ++i) {
+        huge += static_cast<char>('a' + i % 26);
+    }
+    auto* editor = static_cast<GridCellEditor*>(grid->Editor());
+    const auto selectAll = [&] { grid->OpenEditor(HolidayGrid::EditorOpening::SelectAll); };
+    const auto undo = [&] { Key(Qt::Key_Z, Qt::ControlModifier); };
+    const auto redo = [&] { Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); };
+    // Runs the entry of the editor's context menu that Qt's line edit calls source.
+    const auto menu = [&](const char* source) {
+        QContextMenuEvent open(QContextMenuEvent::Keyboard, editor->rect().center(),
+                               editor->mapToGlobal(editor->rect().center()));
+        QCoreApplication::sendEvent(editor, &open);
+        auto* shown = editor->findChild<QMenu*>();
+        ASSERT_NE(shown, nullptr);
+        for (QAction* action : shown->actions()) {
+            if (action->text().section(u'\t', 0, 0) == QLineEdit::tr(source)) {
+                EXPECT_TRUE(action->isEnabled()) << source;
+                action->trigger();
+            }
+        }
+        shown->close();
+        delete shown;
+    };
+    const GridCoord cell{1, 1};
+    struct Case {
+        const char* name;
+        std::string text;
+        std::function<void()> keys;
+        std::string cell;
+    };
+    const Case cases[] = {
+        {"a huge text replaced, undone", huge, [&] { selectAll(), Type("zy"), undo(); }, huge},
+        {"a huge text cut, undone", huge,
+         [&] { selectAll(), Key(Qt::Key_X, Qt::ControlModifier), undo(); }, huge},
+        {"undone, then redone", huge, [&] { selectAll(), Type("zy"), undo(), redo(); }, "zy"},
+        {"Ctrl+Y redoes", huge,
+         [&] { selectAll(), Type("z"), undo(), Key(Qt::Key_Y, Qt::ControlModifier); }, "z"},
+        {"typing at the end of a huge text, undone", huge,
+         [&] { Key(Qt::Key_F2), Type("abc"), undo(); }, huge},
+        {"the menu's Select All and Cut take the whole text", huge,
+         [&] {
+             Key(Qt::Key_F2), menu("Select All"), menu("Cu&t");
+             EXPECT_TRUE(QGuiApplication::clipboard()->text() == QString::fromStdString(huge));
+         },
+         ""},
+        {"the menu's Undo", huge, [&] { selectAll(), Type("z"), menu("&Undo"); }, huge},
+        {"a small text: typing is one change", "Easter",
+         [&] { Key(Qt::Key_F2), Type("abc"), undo(); }, "Easter"},
+        {"a small text: Backspace ends the run of typing", "Easter",
+         [&] { Key(Qt::Key_F2), Type("ab"), Key(Qt::Key_Backspace), undo(); }, "Easterab"},
+        {"a small text: a caret move ends it", "Easter",
+         [&] { Key(Qt::Key_F2), Type("a"), Key(Qt::Key_Left), Type("b"), undo(); }, "Eastera"},
+        {"a small text: the selection comes back", "Easter",
+         [&] { selectAll(), Type("Ost"), undo(), Type("P"); }, "P"},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        grid->CloseEditor();
+        grid->setFocus();
+        table.SetCurrentCell(cell);
+        table.SetCell(cell.Col, cell.Row, tc.text);
+        tc.keys();
+        EXPECT_TRUE(Cell(cell) == tc.cell) << Cell(cell).size(); // no megabytes on a failure
+        EXPECT_TRUE(editor->WholeText() == Cell(cell));
     }
 }

@@ -1,8 +1,9 @@
-#include "app/DisplayText.h"
+#include "app/ShownText.h"
 
 #include "holiday/HolidayTable.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace app {
 
@@ -97,30 +98,85 @@ QString ElidedLine(std::string_view line, qsizetype maxUnits) {
     return shown;
 }
 
-QString ElideLongLines(const QString& text, qsizetype maxUnits) {
-    QString out;
-    qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && !IsLineBreak(text[end])) {
+QString ElidedText(const QString& text, qsizetype maxLines, qsizetype maxUnits) {
+    // A line: its characters from Begin to End, then its line break up to Next.
+    struct Line {
+        qsizetype Begin;
+        qsizetype End;
+        qsizetype Next;
+    };
+    const qsizetype size = text.size();
+    const auto breakAfter = [&](qsizetype end) -> qsizetype {
+        if (end == size) {
+            return end;
+        }
+        return text[end] == u'\r' && end + 1 < size && text[end + 1] == u'\n' ? end + 2 : end + 1;
+    };
+    // The first lines, one more than fit when there are more.
+    std::vector<Line> head;
+    for (qsizetype at = 0; static_cast<qsizetype>(head.size()) <= maxLines;) {
+        qsizetype end = at;
+        while (end < size && !IsLineBreak(text[end])) {
             ++end;
         }
-        if (end - start > maxUnits) {
-            qsizetype cut = start + maxUnits;
-            if (text[cut - 1].isHighSurrogate()) {
-                --cut; // never half a character
-            }
-            out.append(QStringView(text).sliced(start, cut - start));
-            out.append(QChar(Ellipsis));
-        } else {
-            out.append(QStringView(text).sliced(start, end - start));
+        head.push_back({at, end, breakAfter(end)});
+        if (end == size) {
+            break;
         }
-        if (end < text.size()) {
-            out.append(text[end]);
-        }
-        start = end + 1;
+        at = head.back().Next;
     }
-    return out;
+    std::vector<Line> tail;  // the last lines, the last one first
+    qsizetype tailBreak = 0; // where the line break before them starts
+    if (static_cast<qsizetype>(head.size()) > maxLines) {
+        head.resize(static_cast<std::size_t>(maxLines / 2));
+        qsizetype end = size;
+        while (static_cast<qsizetype>(tail.size()) < maxLines - 1 - maxLines / 2) {
+            qsizetype begin = end;
+            while (begin > 0 && !IsLineBreak(text[begin - 1])) {
+                --begin;
+            }
+            tail.push_back({begin, end, breakAfter(end)});
+            // There are more lines than shown, so a line break comes before this one.
+            end = begin - 1;
+            if (text[end] == u'\n' && end > 0 && text[end - 1] == u'\r') {
+                --end;
+            }
+            tailBreak = end;
+        }
+    }
+
+    QString shown;
+    const QStringView all(text);
+    const auto append = [&](const Line& line) {
+        const QStringView chars = all.sliced(line.Begin, line.End - line.Begin);
+        if (chars.size() <= maxUnits) {
+            shown.append(chars);
+        } else {
+            qsizetype last = (maxUnits - 1) / 2;
+            qsizetype first = maxUnits - 1 - last;
+            if (chars[first - 1].isHighSurrogate()) {
+                --first; // never half a character
+            }
+            if (chars[chars.size() - last].isLowSurrogate()) {
+                --last;
+            }
+            shown.append(chars.first(first));
+            shown.append(QChar(Ellipsis));
+            shown.append(chars.last(last));
+        }
+        shown.append(all.sliced(line.End, line.Next - line.End));
+    };
+    for (const Line& line : head) {
+        append(line);
+    }
+    if (!tail.empty()) {
+        shown.append(QChar(Ellipsis));
+        shown.append(all.sliced(tailBreak, tail.back().Begin - tailBreak));
+        for (auto line = tail.rbegin(); line != tail.rend(); ++line) {
+            append(*line);
+        }
+    }
+    return shown;
 }
 
 } // namespace app

@@ -42,8 +42,11 @@ struct Utf8Char {
 // first characters followed by the ellipsis.
 [[nodiscard]] QString ElidedLine(std::string_view line, qsizetype maxUnits);
 
-// text with every line longer than maxUnits UTF-16 code units shortened to its first
-// characters followed by the ellipsis; line breaks and short lines stay as they are.
-[[nodiscard]] QString ElideLongLines(const QString& text, qsizetype maxUnits);
+// text for a box of bounded size, costing only what it shows: at most maxLines lines, a text of
+// more lines showing its first and its last ones with a line of the ellipsis alone between them;
+// each line of more than maxUnits UTF-16 code units shortened to maxUnits, its start and its end
+// with the ellipsis between them. Line breaks ("\r\n" counts as one) stay as they are, and a
+// character is never cut in half. maxLines and maxUnits are at least 3.
+[[nodiscard]] QString ElidedText(const QString& text, qsizetype maxLines, qsizetype maxUnits);
 
 } // namespace app
