@@ -22,11 +22,12 @@
 namespace holtool {
 namespace {
 
+using rules::FirstConfigCol;
+using rules::FirstRuleRow;
 using rules::OffsetCol;
 using rules::StartDateCol;
 using rules::TitleCol;
 using rules::WeekdayCol;
-constexpr std::int32_t FirstConfigCol = rules::RuleColumnCount;
 
 // The last year whose events still have a day after them that iCalendar can write.
 constexpr std::int32_t LastIcsYear = YearRange::Max - 1;
@@ -117,7 +118,7 @@ std::vector<HolidayEvent> CollectEvents(const holiday::HolidayTable& table,
     std::set<std::string> uids;
     for (std::int32_t year = years.First; year <= years.Last; ++year) {
         const rules::EasterDate easter = rules::Ostern(year);
-        for (std::int32_t row = 1; row < table.RowCount(); ++row) {
+        for (std::int32_t row = FirstRuleRow; row < table.RowCount(); ++row) {
             const std::string start = table.GetCell(StartDateCol, row);
             if (start.empty()) {
                 continue;
