@@ -6,6 +6,7 @@
 #include "app/ErrorDisplay.h"
 #include "app/FileCommands.h"
 #include "app/HolidayGrid.h"
+#include "app/PathText.h"
 #include "app/ReportMemo.h"
 #include "rules/Easter.h"
 #include "rules/RuleColumns.h"
@@ -16,7 +17,6 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QEvent>
-#include <QFile>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
@@ -345,9 +345,8 @@ void TForm1::changeEvent(QEvent* event) {
 }
 
 void TForm1::FormShow(QObject* /*sender*/) {
-    FormShowCommand(OpenDialog1,
-                    QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(),
-                    QFile::encodeName(QDir::homePath()).toStdString());
+    FormShowCommand(OpenDialog1, PathToStdString(QCoreApplication::applicationFilePath()),
+                    PathToStdString(QDir::homePath()));
 }
 
 void TForm1::OpenFile(const std::string& path) {

@@ -1,6 +1,7 @@
 #include "tools/holtool/IcsCommand.h"
 
 #include "holiday/Exception.h"
+#include "holiday/FilePaths.h"
 #include "holiday/HolidayFile.h"
 #include "holiday/HolidayTable.h"
 #include "rules/Easter.h"
@@ -12,7 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <libical/ical.h>
 #include <memory>
 #include <ostream>
@@ -179,8 +179,7 @@ int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err) {
 
     std::vector<HolidayEvent> events;
     try {
-        events = CollectEvents(table, std::filesystem::path(options.File).filename().string(), col,
-                               years, options.Marks);
+        events = CollectEvents(table, holiday::NameOfFile(options.File), col, years, options.Marks);
     } catch (const holiday::EConvertError& error) {
         err << holiday::DisplayText(error) << '\n';
         return ExitFaults;
