@@ -131,11 +131,12 @@ TEST_F(HolToolTest, ReportStopsAtTheFirstFaultyRule) {
          ReportHeading(2008) + "\n24.03.2008: Easter Monday\n29.02.2008: Leap day\n" +
              "16.03.2008: Third Sunday in March\n" + ReportHeading(2009) +
              "\n13.04.2009: Easter Monday\n",
-         "'29.02.2009' ist kein gültiges Datum.\n"},
-        {{{"Title"}, {"New row", "01.05", "", ""}},
+         "holtool: '29.02.2009' ist kein gültiges Datum.\n"},
+        // Every message of the tool is one line.
+        {{{"Title"}, {"Two lines", "01.05", "0", "1\n2"}},
          {},
          ReportHeading(2005) + "\n",
-         "'''' ist kein gültiger Integer-Wert.\n"},
+         "holtool: ''1 2'' ist kein gültiger Integer-Wert.\n"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"report", File("faulty.hol", HolBytes(c.Table)),

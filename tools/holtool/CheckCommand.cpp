@@ -147,8 +147,7 @@ int RunCheck(const std::vector<std::string>& files, YearRange years, std::ostrea
         try {
             holiday::OpenHolidayFile(table, file);
         } catch (const holiday::Exception& error) {
-            out.flush();
-            err << "holtool: " << OneLine(holiday::DisplayText(error)) << '\n';
+            PrintError(out, err, holiday::DisplayText(error));
             unreadable = true;
             continue;
         }

@@ -181,7 +181,7 @@ int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err) {
     try {
         events = CollectEvents(table, holiday::NameOfFile(options.File), col, years, options.Marks);
     } catch (const holiday::EConvertError& error) {
-        err << holiday::DisplayText(error) << '\n';
+        PrintError(out, err, holiday::DisplayText(error));
         return ExitFaults;
     }
     if (events.empty()) {
