@@ -52,6 +52,17 @@ icaltimetype IcalDate(rules::CalendarDate date) {
     return time;
 }
 
+// The CATEGORIES property of one category. libical takes the value of a CATEGORIES property
+// for a list of categories and writes its commas and semicolons as they are; a value that
+// belongs to no property is written as the TEXT value of one category, with both escaped.
+icalproperty* CategoryProperty(const std::string& category) {
+    icalproperty* property = icalproperty_new(ICAL_CATEGORIES_PROPERTY);
+    icalvalue* value = icalvalue_new_text(category.c_str());
+    icalproperty_set_value(property, value);
+    icalvalue_set_parent(value, nullptr); // the property still owns and frees it
+    return property;
+}
+
 std::string Hex64(std::uint64_t value) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
@@ -154,7 +165,7 @@ std::string CalendarText(const std::vector<HolidayEvent>& events, std::time_t st
         icalcomponent_add_property(event, icalproperty_new_dtstart(IcalDate(e.Date)));
         icalcomponent_add_property(event, icalproperty_new_dtend(IcalDate(e.Date.AddDays(1))));
         icalcomponent_add_property(event, icalproperty_new_summary(e.Title.c_str()));
-        icalcomponent_add_property(event, icalproperty_new_categories(e.Mark.c_str()));
+        icalcomponent_add_property(event, CategoryProperty(e.Mark));
         icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
         icalcomponent_add_component(calendar.get(), event);
     }
