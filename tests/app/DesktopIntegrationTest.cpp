@@ -2,13 +2,13 @@
 #include "RecordingMessageBox.h"
 #include "app/CommandLine.h"
 #include "app/DroppedFile.h"
+#include "tests/support/ByteFiles.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
-#include <fstream>
 #include <optional>
 
 using namespace app;
@@ -77,7 +77,7 @@ using DesktopIntegration = FormTest;
 TEST_F(DesktopIntegration, AHolFileDroppedOnTheWindowOrGivenAtStartIsOpened) {
     const testsupport::TemporaryFolder folder("mirevo-drop");
     const std::string path = folder.At("Feiertage ä.hol");
-    std::ofstream(path, std::ios::binary) << std::string("Titel\0Datum\x01Ostern\0Easter\x01", 26);
+    testsupport::WriteBytes(path, std::string("Titel\0Datum\x01Ostern\0Easter\x01", 26));
     RecordingMessageBox boxes;
     Form().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form()));
