@@ -4,6 +4,7 @@
 #include "holiday/Exception.h"
 #include "holiday/HolidayTable.h"
 #include "tests/support/ByteFiles.h"
+#include "tests/support/ForeignLock.h"
 #include "tests/support/TableSnapshot.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -30,10 +31,8 @@
 #include <iterator>
 #include <optional>
 #include <string>
-#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -71,58 +70,6 @@ struct DialogState {
 DialogState StateOf(const HolidayFileDialog& dialog) {
     return {dialog.InitialDir(), dialog.FileName()};
 }
-
-// Holds a write lock on a file from another process until destroyed: an OFD lock and a flock
-// lock, so that every kind of lock a reader may ask for is refused.
-class ForeignWriteLock {
-public:
-    explicit ForeignWriteLock(const std::string& path) {
-        int ready[2];
-        int release[2];
-        if (pipe(ready) != 0 || pipe(release) != 0) {
-            return;
-        }
-        mChild = fork();
-        if (mChild == 0) {
-            close(ready[0]);
-            close(release[1]);
-            const int fd = open(path.c_str(), O_RDWR);
-            struct flock lock {};
-            lock.l_type = F_WRLCK;
-            lock.l_whence = SEEK_SET;
-            const bool locked =
-                fd >= 0 && fcntl(fd, F_OFD_SETLK, &lock) == 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
-            const char answer = locked ? '1' : '0';
-            [[maybe_unused]] const auto written = write(ready[1], &answer, 1);
-            char ignored = 0;
-            [[maybe_unused]] const auto read_ = read(release[0], &ignored, 1);
-            _exit(0);
-        }
-        close(ready[1]);
-        close(release[0]);
-        mRelease = release[1];
-        char answer = '0';
-        mLocked = mChild > 0 && read(ready[0], &answer, 1) == 1 && answer == '1';
-        close(ready[0]);
-    }
-    ~ForeignWriteLock() {
-        if (mRelease >= 0) {
-            close(mRelease);
-        }
-        if (mChild > 0) {
-            waitpid(mChild, nullptr, 0);
-        }
-    }
-    ForeignWriteLock(const ForeignWriteLock&) = delete;
-    ForeignWriteLock& operator=(const ForeignWriteLock&) = delete;
-
-    [[nodiscard]] bool Locked() const noexcept { return mLocked; }
-
-private:
-    pid_t mChild = -1;
-    int mRelease = -1;
-    bool mLocked = false;
-};
 
 class FileCommandsTest : public testing::Test {
 protected:
@@ -528,7 +475,7 @@ TEST_F(FileCommandsTest, SaveThatCannotCreateTheFile) {
 // A file that exists but cannot be opened leaves everything as it was.
 TEST_F(FileCommandsTest, OpenThatCannotOpenTheFileChangesNothing) {
     WriteBytes(At("locked.hol"), SixColumnFile);
-    const ForeignWriteLock lock(At("locked.hol"));
+    const testsupport::ForeignLock lock(At("locked.hol"), F_WRLCK);
     ASSERT_TRUE(lock.Locked());
 
     const std::string socketPath = At("socket.hol");

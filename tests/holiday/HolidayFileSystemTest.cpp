@@ -3,6 +3,7 @@
 #include "holiday/HolidayFile.h"
 #include "holiday/HolidayFileReader.h"
 #include "tests/support/ByteFiles.h"
+#include "tests/support/ForeignLock.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <algorithm>
@@ -24,6 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
+using testsupport::ForeignLock;
 using testsupport::ReadBytes;
 using testsupport::WriteBytes;
 
@@ -78,48 +80,6 @@ int InChild(const std::function<int()>& body) {
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
-
-// Another process holding a lock of the given type on path for the life of this object.
-class ForeignLock {
-public:
-    ForeignLock(const std::string& path, short type) {
-        int ready[2];
-        int release[2];
-        EXPECT_EQ(::pipe(ready), 0);
-        EXPECT_EQ(::pipe(release), 0);
-        mPid = ::fork();
-        if (mPid == 0) {
-            ::close(ready[0]);
-            ::close(release[1]);
-            const int fd = ::open(path.c_str(), type == F_WRLCK ? O_RDWR : O_RDONLY);
-            struct flock lock {};
-            lock.l_type = type;
-            lock.l_whence = SEEK_SET;
-            const char result = fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? 'y' : 'n';
-            (void)!::write(ready[1], &result, 1);
-            char byte = 0;
-            (void)!::read(release[0], &byte, 1);
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(release[0]);
-        mRelease = release[1];
-        char result = 0;
-        EXPECT_EQ(::read(ready[0], &result, 1), 1);
-        EXPECT_EQ(result, 'y');
-        ::close(ready[0]);
-    }
-    ~ForeignLock() {
-        ::close(mRelease);
-        ::waitpid(mPid, nullptr, 0);
-    }
-    ForeignLock(const ForeignLock&) = delete;
-    ForeignLock& operator=(const ForeignLock&) = delete;
-
-private:
-    pid_t mPid = -1;
-    int mRelease = -1;
-};
 
 TEST_F(HolidayFileSystemTest, SavedFileReadsBack) {
     SaveToFile(mTable, Path("a.hol"));
@@ -184,7 +144,8 @@ TEST_F(HolidayFileSystemTest, LocksOfOtherProcessesAreRespected) {
     const std::string path = Path("locked.hol");
     WriteBytes(path, "old\x01");
     {
-        ForeignLock lock(path, F_WRLCK);
+        const ForeignLock lock(path, F_WRLCK);
+        ASSERT_TRUE(lock.Locked());
         try {
             OpenHolidayFile(mTable, path);
             ADD_FAILURE() << "read a file another process writes";
@@ -204,7 +165,8 @@ TEST_F(HolidayFileSystemTest, LocksOfOtherProcessesAreRespected) {
         }
     }
     {
-        ForeignLock lock(path, F_RDLCK);
+        const ForeignLock lock(path, F_RDLCK);
+        ASSERT_TRUE(lock.Locked());
         EXPECT_THROW(SaveToFile(mTable, path), EFCreateError);
         HolidayTable t;
         EXPECT_NO_THROW(OpenHolidayFile(t, path));
