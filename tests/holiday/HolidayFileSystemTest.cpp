@@ -15,7 +15,9 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -81,21 +83,32 @@ int InChild(const std::function<int()>& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
 
+// Saving replaces a longer file; opening empties the table first, hidden texts included.
 TEST_F(HolidayFileSystemTest, SavedFileReadsBack) {
+    WriteBytes(Path("a.hol"), std::string(1000, 'x'));
     SaveToFile(mTable, Path("a.hol"));
     EXPECT_EQ(ReadBytes(Path("a.hol")), Saved());
     HolidayTable back;
+    back.SetFixedCols(1);
+    back.SetCell(9, 9, "hidden");
     OpenHolidayFile(back, Path("a.hol"));
     EXPECT_EQ(back.ColCount(), 6);
     EXPECT_EQ(back.RowCount(), 5);
     EXPECT_EQ(back.GetCell(1, 1), "Ostern");
+    EXPECT_EQ(back.FixedCols(), 0);
     EXPECT_EQ(back.FixedRows(), 0);
+    EXPECT_EQ(back.GetCell(9, 9), "");
     EXPECT_EQ(Entries(), std::vector<std::string>{"a.hol"});
 }
 
 TEST_F(HolidayFileSystemTest, ErrorMessagesNameTheAbsolutePathAndTheReason) {
     WriteBytes(Path("plain"), "x");
     ASSERT_EQ(::mkdir(Path("folder").c_str(), 0755), 0);
+    const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    Path("socket").copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     const std::string cwd = fs::current_path().string();
     fs::current_path(mDir);
     struct Case {
@@ -108,6 +121,8 @@ TEST_F(HolidayFileSystemTest, ErrorMessagesNameTheAbsolutePathAndTheReason) {
          "Datei " + mDir + "/missing.hol kann nicht geöffnet werden. No such file or directory"},
         {"open folder", [&] { LoadFromFile(mTable, Path("folder")); },
          "Datei " + mDir + "/folder kann nicht geöffnet werden. Is a directory"},
+        {"open a socket", [&] { LoadFromFile(mTable, Path("socket")); },
+         "Datei " + mDir + "/socket kann nicht geöffnet werden. No such device or address"},
         {"create under a file", [&] { SaveToFile(mTable, "plain/x.hol"); },
          "Datei \"" + mDir + "/plain/x.hol\" kann nicht erstellt werden. Not a directory"},
         {"create in a missing folder", [&] { SaveToFile(mTable, Path("none/x.hol")); },
@@ -130,7 +145,8 @@ TEST_F(HolidayFileSystemTest, ErrorMessagesNameTheAbsolutePathAndTheReason) {
         }
     }
     fs::current_path(cwd);
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"folder", "plain"}));
+    ::close(socketFd);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"folder", "plain", "socket"}));
 }
 
 TEST_F(HolidayFileSystemTest, OpenThatFailsLeavesTheTableAsItWas) {
