@@ -1,16 +1,17 @@
 // The window in a real X server: pastes from an empty clipboard into every text widget, and a
 // seeded soak test of random user actions. main() starts its own Xvfb (xcb platform, a clipboard
-// nobody has filled); without Xvfb, or with MIREVO_SOAK_OFFSCREEN set, it runs offscreen.
+// nobody has filled); without Xvfb, with MIREVO_SOAK_OFFSCREEN set, or when only listing the
+// tests, it runs offscreen.
 // MIREVO_SOAK_SECONDS sets the soak's duration, MIREVO_SOAK_SEED replays a seed.
 
-#include "../support/ByteFiles.h"
-#include "../support/TemporaryFolder.h"
 #include "RecordingMessageBox.h"
 #include "app/ApplicationFonts.h"
 #include "app/GridCellEditor.h"
 #include "app/HolidayGrid.h"
 #include "app/ReportMemo.h"
 #include "app/TForm1.h"
+#include "tests/support/ByteFiles.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -299,13 +300,14 @@ TEST_F(WindowTest, SoakOfRandomUserActions) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool x = std::getenv("MIREVO_SOAK_OFFSCREEN") == nullptr && StartXvfb();
+    testing::InitGoogleTest(&argc, argv);
+    const bool x = !GTEST_FLAG_GET(list_tests) && std::getenv("MIREVO_SOAK_OFFSCREEN") == nullptr &&
+                   StartXvfb();
     ::setenv("QT_QPA_PLATFORM", x ? "xcb" : "offscreen", 1);
     int status = 1;
     {
         QApplication app(argc, argv);
         RegisterApplicationFonts();
-        testing::InitGoogleTest(&argc, argv);
         status = RUN_ALL_TESTS();
     }
     if (gXvfb > 0) {
