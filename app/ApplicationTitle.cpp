@@ -1,11 +1,15 @@
 #include "app/ApplicationTitle.h"
 
+#include "app/PathText.h"
+#include "holiday/FilePaths.h"
+
 #include <QCoreApplication>
 
 namespace app {
 
 QString TitleFromProgramPath(QStringView path) {
-    QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
+    const QString file = PathToQString(holiday::NameOfFile(PathToStdString(path.toString())));
+    QStringView name = file;
     if (const qsizetype dot = name.indexOf(u'.'); dot >= 0) {
         name = name.left(dot);
     }

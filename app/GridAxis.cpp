@@ -20,22 +20,8 @@ std::int64_t GridAxis::FixedExtent() const {
 }
 
 std::int32_t GridAxis::MaxFirst(std::int64_t scrollExtent) const {
-    if (mCount <= mFixed) {
-        return mFixed;
-    }
-    // Walk back from the last index while the indexes still fit; each step takes at least one
-    // pixel, so the walk is as long as the viewport is wide.
-    std::int32_t first = mCount - 1;
-    std::int64_t used = std::int64_t{SizeOf(first)} + LineWidth;
-    while (first > mFixed) {
-        const std::int64_t next = used + SizeOf(first - 1) + LineWidth;
-        if (next > scrollExtent) {
-            break;
-        }
-        used = next;
-        --first;
-    }
-    return first;
+    // The first index from which the last one is shown with as many before it as fit.
+    return mCount <= mFixed ? mFixed : FirstShowing(mFixed, mCount - 1, scrollExtent);
 }
 
 std::int32_t GridAxis::FirstShowing(std::int32_t first, std::int32_t target,
@@ -46,7 +32,8 @@ std::int32_t GridAxis::FirstShowing(std::int32_t first, std::int32_t target,
     if (target <= first) {
         return target;
     }
-    // The smallest first index from which target still ends inside the viewport.
+    // The smallest first index from which target still ends inside the viewport. Each step
+    // back takes at least one pixel, so the walk is as long as the viewport is wide.
     std::int32_t candidate = target;
     std::int64_t used = std::int64_t{SizeOf(target)} + LineWidth;
     while (candidate > first) {

@@ -7,14 +7,14 @@
 namespace app {
 
 // The grid's keyboard navigation, free of Qt: from the table's state and a key it gives the new
-// current cell, selection anchor, top row and whether the cell editor is open. The grid and the
-// form's Enter handler apply the result.
+// current cell, selection anchor, top row and whether the cell editor is open. The grid applies
+// the result (for Enter through HolidayGrid::PressEnter, which the form's sgKeyDown calls).
 
 // The keys that move the current cell or the selection, or open and close the editor.
 enum class GridKey { Up, Down, Left, Right, PageUp, PageDown, Home, End, Enter };
 
-// Where Enter moves the current cell: the form's choice, or nowhere for the grid's own
-// handling of the same key press (which only opens or closes the editor).
+// Where Enter moves the current cell: the form's choice, or nowhere when no handler chose
+// (the grid then only opens or closes the editor).
 enum class EnterMove { None, Down, Right };
 
 struct GridNavigationState {

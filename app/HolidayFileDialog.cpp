@@ -1,8 +1,8 @@
 #include "app/HolidayFileDialog.h"
 
-#include <QByteArray>
+#include "app/PathText.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -13,14 +13,6 @@
 namespace app {
 
 namespace {
-
-QString ToQString(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string ToStdString(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 // Qt's file dialog, which for opening also refuses a name in a folder that does not exist: it
 // tells the user and stays open.
@@ -109,10 +101,10 @@ bool HolidayFileDialog::Execute() {
     const RunningDialog running(mRunning, new FolderCheckingFileDialog(mParent.data()));
     Configure(*mRunning);
     if (!mInitialDir.empty()) {
-        mRunning->setDirectory(ToQString(mInitialDir));
+        mRunning->setDirectory(PathToQString(mInitialDir));
     }
     if (!mFileName.empty()) {
-        mRunning->selectFile(ToQString(mFileName));
+        mRunning->selectFile(PathToQString(mFileName));
     }
     std::optional<std::string> confirmed = Executor ? Executor(*this) : RunModal(*this);
     if (!confirmed) {
@@ -130,7 +122,7 @@ std::optional<std::string> HolidayFileDialog::ConfirmedPath(const QFileDialog& d
     if (files.isEmpty()) {
         return std::nullopt;
     }
-    return ToStdString(files.constFirst());
+    return PathToStdString(files.constFirst());
 }
 
 void HolidayFileDialog::Configure(QFileDialog& dialog) const {

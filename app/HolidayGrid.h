@@ -51,6 +51,12 @@ public:
     // the key to 0 takes the key press away from the grid.
     std::function<void(int& key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
 
+    // The Enter key: one NavigateGrid with move, whose current cell, anchor and editor state
+    // are applied (a move is scrolled into view). The form's sgKeyDown calls it for an Enter
+    // press; when no OnKeyDown handler did, the grid calls it with EnterMove::None, which
+    // only opens or closes the editor.
+    void PressEnter(EnterMove move, Qt::KeyboardModifiers modifiers);
+
     [[nodiscard]] bool IsEditorOpen() const noexcept;
     // Opens the editor on CurrentCell (never on a fixed cell) and scrolls it into view; an open
     // editor only takes the new caret and selection.
@@ -158,6 +164,7 @@ private:
     bool mSyncingEditor = false;     // the grid itself sets the editor's text
     bool mWritingFromEditor = false; // the editor's text goes into the cell
     bool mForwardingKey = false;     // a typed key goes on to the editor as it opens
+    bool mEnterPending = false;      // an Enter press that OnKeyDown has not passed to PressEnter
 
     std::int32_t mResizingRow = -1;
     int mResizeStartY = 0;

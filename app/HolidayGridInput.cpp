@@ -66,6 +66,7 @@ bool HolidayGrid::IsTypingKey(const QKeyEvent* event) {
 bool HolidayGrid::HandleKey(QKeyEvent* event, bool fromEditor) {
     int key = event->key();
     const Qt::KeyboardModifiers mods = event->modifiers();
+    mEnterPending = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (OnKeyDown) {
         OnKeyDown(key, mods);
         if (key == 0) {
@@ -74,18 +75,11 @@ bool HolidayGrid::HandleKey(QKeyEvent* event, bool fromEditor) {
     }
     switch (key) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: {
-        // The form's handler has made the move; here the editor opens or closes.
-        const bool open = NavigateGrid(NavigationState(), GridKey::Enter, mods & Qt::ShiftModifier,
-                                       mods & Qt::ControlModifier)
-                              .EditorOpen;
-        if (open && !IsEditorOpen()) {
-            OpenEditor(EditorOpening::SelectAll);
-        } else if (!open) {
-            CloseEditor();
+    case Qt::Key_Enter:
+        if (mEnterPending) {
+            PressEnter(EnterMove::None, mods);
         }
         return true;
-    }
     case Qt::Key_Up:
     case Qt::Key_Down:
     case Qt::Key_PageUp:
@@ -152,6 +146,23 @@ void HolidayGrid::MoveByKey(GridKey key, Qt::KeyboardModifiers modifiers) {
     } else {
         mTable.SetCurrentCell(to.Current);
         ScrollToCurrentCell();
+    }
+}
+
+void HolidayGrid::PressEnter(EnterMove move, Qt::KeyboardModifiers modifiers) {
+    mEnterPending = false;
+    const GridNavigation to =
+        NavigateGrid(NavigationState(), GridKey::Enter, modifiers & Qt::ShiftModifier,
+                     modifiers & Qt::ControlModifier, move);
+    if (to.Current != mTable.CurrentCell()) {
+        mTable.SetCurrentCell(to.Current); // closes the editor
+        ScrollToCurrentCell();
+    }
+    mTable.SetAnchor(to.Anchor);
+    if (!to.EditorOpen) {
+        CloseEditor();
+    } else if (!IsEditorOpen()) {
+        OpenEditor(EditorOpening::SelectAll);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "app/ErrorDisplay.h"
 #include "app/FileCommands.h"
 #include "app/HolidayGrid.h"
+#include "app/PathText.h"
 #include "app/ReportMemo.h"
 #include "app/ShownText.h"
 #include "rules/Easter.h"
@@ -16,7 +17,6 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QEvent>
-#include <QFile>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
@@ -346,9 +346,8 @@ void TForm1::changeEvent(QEvent* event) {
 }
 
 void TForm1::FormShow(QObject* /*sender*/) {
-    FormShowCommand(OpenDialog1,
-                    QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(),
-                    QFile::encodeName(QDir::homePath()).toStdString());
+    FormShowCommand(OpenDialog1, PathToStdString(QCoreApplication::applicationFilePath()),
+                    PathToStdString(QDir::homePath()));
 }
 
 void TForm1::OpenFile(const std::string& path) {
@@ -428,18 +427,13 @@ void TForm1::Button3Click(QObject* /*sender*/) {
                            });
 }
 
-void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers /*shift*/) {
+void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers shift) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter) {
         return;
     }
-    // The grid's own handling of the key press opens or closes the editor afterwards.
-    const GridNavigation to =
-        NavigateGrid(sg->NavigationState(), GridKey::Enter, false, false,
-                     returndown->isChecked() ? EnterMove::Down : EnterMove::Right);
-    if (to.Current != mTable.CurrentCell()) {
-        mTable.SetCurrentCell(to.Current);
-        sg->ScrollToCurrentCell();
-    }
+    // The move and what the grid's own handling of the same key does to the editor, in one
+    // step; the grid needs the modifiers only to know whether the press types an Enter.
+    sg->PressEnter(returndown->isChecked() ? EnterMove::Down : EnterMove::Right, shift);
 }
 
 void TForm1::Ostern(std::uint16_t& oday, std::uint16_t& omon, std::int32_t year) const {

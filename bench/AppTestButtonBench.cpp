@@ -1,9 +1,9 @@
 #include "app/ApplicationFonts.h"
 #include "app/ReportMemo.h"
 #include "app/TForm1.h"
+#include "tests/support/LegendRules.h"
 
 #include <QApplication>
-#include <array>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 
@@ -14,34 +14,10 @@ using namespace app;
 
 namespace {
 
-struct Rule {
-    const char* Title;
-    const char* Start;
-    const char* Direction;
-    const char* Offset;
-};
-
-constexpr std::array<Rule, 3> Rules{{
-    {"Easter Monday", "Easter", "0", "+1"},
-    {"Last Wednesday in November", "30.11", "-We", "0"},
-    {"Third Sunday in March", "01.03", "+Su", "+14"},
-}};
-
-void FillRules(holiday::HolidayTable& table, std::int32_t rules) {
-    table.SetRowCount(rules + 1);
-    for (std::int32_t row = 1; row <= rules; ++row) {
-        const Rule& rule = Rules[static_cast<std::size_t>(row) % Rules.size()];
-        table.SetCell(0, row, rule.Title);
-        table.SetCell(1, row, rule.Start);
-        table.SetCell(2, row, rule.Direction);
-        table.SetCell(3, row, rule.Offset);
-    }
-}
-
 void BM_TestButton(benchmark::State& state) {
     TForm1 form;
     form.SetLocaleSettings(rules::LocaleDateSettings::German());
-    FillRules(form.Table(), static_cast<std::int32_t>(state.range(0)));
+    testsupport::FillLegendRules(form.Table(), static_cast<std::int32_t>(state.range(0)));
     form.show();
     QCoreApplication::processEvents();
     for (auto _ : state) {

@@ -1,13 +1,28 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-# mirevo_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [MAIN target] [ENVIRONMENT A=1 B=2])
-# One test executable of GoogleTest cases, with GoogleTest's own main unless MAIN names another.
-# Sources include from the project root (tests/support/...); MIREVO_BINARY_DIR is the build tree.
+# mirevo_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [MAIN target | OWN_MAIN]
+#                  [ENVIRONMENT A=1 B=2] [TIMEOUT seconds] [RUN_SERIAL])
+# One test executable of GoogleTest cases, each case a test of its own, with GoogleTest's own
+# main unless MAIN names another or OWN_MAIN says that the sources have one. Each case gets
+# ENVIRONMENT and TIMEOUT seconds (default 120), and with RUN_SERIAL runs while no other test
+# does. Sources include from the project root (tests/support/...); MIREVO_BINARY_DIR is the
+# build tree.
 function(mirevo_add_gtest name)
-    cmake_parse_arguments(ARG "" "MAIN" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
-    if(NOT ARG_MAIN)
+    cmake_parse_arguments(ARG "OWN_MAIN;RUN_SERIAL" "MAIN;TIMEOUT" "SOURCES;LIBS;ENVIRONMENT"
+                          ${ARGN})
+    if(ARG_OWN_MAIN)
+        set(ARG_MAIN "")
+    elseif(NOT ARG_MAIN)
         set(ARG_MAIN GTest::gtest_main)
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+    if(ARG_RUN_SERIAL)
+        set(serial TRUE)
+    else()
+        set(serial FALSE)
     endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} ${ARG_MAIN} GTest::gtest GTest::gmock)
@@ -15,5 +30,16 @@ function(mirevo_add_gtest name)
     target_compile_definitions(${name} PRIVATE MIREVO_BINARY_DIR="${PROJECT_BINARY_DIR}")
     mirevo_warnings(${name})
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                         PROPERTIES TIMEOUT 120 ENVIRONMENT "${ARG_ENVIRONMENT}")
+                         PROPERTIES TIMEOUT ${ARG_TIMEOUT} RUN_SERIAL ${serial})
+    # PROPERTIES keeps only the first entry of a list; CTest sets the whole environment once
+    # the cases are known (gtest_discover_tests lists them in ${name}_TESTS).
+    if(ARG_ENVIRONMENT)
+        set(file "${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake")
+        file(WRITE "${file}"
+             "if(${name}_TESTS)\n"
+             "  set_tests_properties(\${${name}_TESTS}\n"
+             "                       PROPERTIES ENVIRONMENT [==[${ARG_ENVIRONMENT}]==])\n"
+             "endif()\n")
+        set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${file}")
+    endif()
 endfunction()

@@ -12,5 +12,9 @@ inline constexpr std::int32_t StartDateCol = 1; // "30.11" or "Easter"; empty: n
 inline constexpr std::int32_t WeekdayCol = 2;   // the weekday move such as "-We"; "0": none
 inline constexpr std::int32_t OffsetCol = 3;    // the offset in days such as "+14"; "0": none
 inline constexpr std::int32_t RuleColumnCount = 5;
+// The first configuration column: the one right after the rule columns.
+inline constexpr std::int32_t FirstConfigCol = RuleColumnCount;
+// The first row that holds a rule; the rows before it are the header.
+inline constexpr std::int32_t FirstRuleRow = 1;
 
 } // namespace rules

@@ -4,6 +4,7 @@
 #include "app/DroppedFile.h"
 #include "app/HolidayGrid.h"
 #include "app/ReportMemo.h"
+#include "tests/support/ByteFiles.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <QDropEvent>
@@ -12,7 +13,6 @@
 #include <QTest>
 #include <QUrl>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 using namespace app;
@@ -81,7 +81,7 @@ using DesktopIntegration = FormTest;
 TEST_F(DesktopIntegration, AHolFileDroppedOnTheWindowOrGivenAtStartIsOpened) {
     const testsupport::TemporaryFolder folder("mirevo-drop");
     const std::string path = folder.At("Feiertage ä.hol");
-    std::ofstream(path, std::ios::binary) << std::string("Titel\0Datum\x01Ostern\0Easter\x01", 26);
+    testsupport::WriteBytes(path, std::string("Titel\0Datum\x01Ostern\0Easter\x01", 26));
     RecordingMessageBox boxes;
     Form().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form()));

@@ -14,10 +14,12 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace app;
 
@@ -92,14 +94,10 @@ protected:
         layout->addWidget(grid);
         layout->addWidget(button);
         window->resize(700, 300);
-        grid->OnKeyDown = [this](int& key, Qt::KeyboardModifiers) {
-            // As the window does: Enter moves right, or down when "returndown" is ticked.
+        grid->OnKeyDown = [this](int& key, Qt::KeyboardModifiers modifiers) {
+            keysDown.push_back(key);
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                ++keyDowns;
-                table.SetCurrentCell(NavigateGrid(grid->NavigationState(), GridKey::Enter, false,
-                                                  false,
-                                                  returnDown ? EnterMove::Down : EnterMove::Right)
-                                         .Current);
+                grid->PressEnter(EnterMove::Right, modifiers); // as the window's sgKeyDown does
             }
         };
         window->show();
@@ -135,56 +133,54 @@ protected:
     std::unique_ptr<QWidget> window;
     HolidayGrid* grid = nullptr;
     QPushButton* button = nullptr;
-    bool returnDown = false;
-    int keyDowns = 0;
+    std::vector<int> keysDown; // what OnKeyDown saw
 };
 
 } // namespace
 
-// The moves themselves are NavigateGrid's; these check the grid applies them.
-TEST_F(HolidayGridTest, EnterMovesThenOpensOrClosesTheEditor) {
-    struct Case {
-        const char* name;
-        bool down;
-        bool openBefore;
-        GridCoord start;
-        int key;
-        Qt::KeyboardModifiers mods;
-        GridCoord end;
-        bool openAfter;
-    };
-    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
-    const Case cases[] = {
-        {"closed, move right", false, false, {1, 1}, Qt::Key_Return, {}, {2, 1}, true},
-        {"open, last column", false, true, {5, 2}, Qt::Key_Return, {}, {5, 2}, false},
-        {"open, move down", true, true, {2, 1}, Qt::Key_Return, {}, {2, 2}, true},
-        {"keypad Enter", true, false, {0, 1}, Qt::Key_Enter, {}, {0, 2}, true},
-        {"Ctrl+Enter moves only", false, false, {0, 1}, Qt::Key_Return, ctrl, {1, 1}, false},
-        {"Ctrl+Enter at the end", false, true, {5, 1}, Qt::Key_Return, ctrl, {5, 1}, true},
-    };
-    for (int c = 0; c < 6; ++c) {
-        for (int r = 1; r < 5; ++r) {
-            table.SetCell(c, r, "Easter " + std::to_string(c) + std::to_string(r));
+// The moves are NavigateGrid's (GridNavigationTest); here every key reaches it, from the grid
+// and from the open editor, once, and the grid applies its whole result.
+TEST_F(HolidayGridTest, KeysReachTheNavigationAndTheGridAppliesItsResult) {
+    using enum GridKey;
+    const std::pair<int, GridKey> keys[] = {{Qt::Key_Up, Up},         {Qt::Key_Down, Down},
+                                            {Qt::Key_PageUp, PageUp}, {Qt::Key_PageDown, PageDown},
+                                            {Qt::Key_Left, Left},     {Qt::Key_Right, Right},
+                                            {Qt::Key_Home, Home},     {Qt::Key_End, End},
+                                            {Qt::Key_Return, Enter},  {Qt::Key_Enter, Enter}};
+    for (const auto& [key, gridKey] : keys) {
+        const bool caretKey =
+            gridKey == Left || gridKey == Right || gridKey == Home || gridKey == End;
+        for (const Qt::KeyboardModifiers mods :
+             {Qt::KeyboardModifiers{}, Qt::KeyboardModifiers{Qt::ShiftModifier},
+              Qt::KeyboardModifiers{Qt::ControlModifier}}) {
+            // In the middle and in the last cell, from the grid and from the open editor.
+            for (const auto& [start, open] : {std::pair{GridCoord{2, 2}, false},
+                                              {{5, 4}, false},
+                                              {{2, 2}, true},
+                                              {{5, 4}, true}}) {
+                if (open && caretKey) {
+                    continue; // they move the caret (EditorKeysWriteThroughAtOnce)
+                }
+                SCOPED_TRACE(std::to_string(key) + " " + std::to_string(mods.toInt()) +
+                             (open ? " in the editor" : ""));
+                grid->CloseEditor();
+                table.SetCurrentCell(start);
+                if (open) {
+                    grid->OpenEditor(HolidayGrid::EditorOpening::CaretAtEnd);
+                }
+                const GridNavigation expected =
+                    NavigateGrid(grid->NavigationState(), gridKey, mods & Qt::ShiftModifier,
+                                 mods & Qt::ControlModifier,
+                                 gridKey == Enter ? EnterMove::Right : EnterMove::None);
+                keysDown.clear();
+                Key(key, mods);
+                EXPECT_EQ(std::count(keysDown.begin(), keysDown.end(), key), 1);
+                EXPECT_EQ(table.CurrentCell(), expected.Current);
+                EXPECT_EQ(table.Anchor(), expected.Anchor);
+                EXPECT_EQ(grid->IsEditorOpen(), expected.EditorOpen);
+                EXPECT_TRUE(grid->hasFocus() || grid->Editor()->hasFocus());
+            }
         }
-    }
-    for (const auto& tc : cases) {
-        SCOPED_TRACE(tc.name);
-        grid->CloseEditor();
-        returnDown = tc.down;
-        table.SetCurrentCell(tc.start);
-        if (tc.openBefore) {
-            grid->OpenEditor(HolidayGrid::EditorOpening::CaretAtEnd);
-        }
-        keyDowns = 0;
-        Key(tc.key, tc.mods);
-        EXPECT_EQ(keyDowns, 1);
-        EXPECT_EQ(table.CurrentCell(), tc.end);
-        ASSERT_EQ(grid->IsEditorOpen(), tc.openAfter);
-        if (tc.openAfter && !tc.openBefore) {
-            EXPECT_EQ(grid->Editor()->selectedText().toStdString(), Cell(tc.end));
-            EXPECT_EQ(QApplication::focusWidget(), grid->Editor());
-        }
-        EXPECT_TRUE(grid->hasFocus() || grid->Editor()->hasFocus());
     }
 }
 
@@ -258,22 +254,6 @@ TEST_F(HolidayGridTest, EditorKeysWriteThroughAtOnce) {
         }
     }
     EXPECT_EQ(QApplication::focusWidget(), button); // after the last case
-}
-
-TEST_F(HolidayGridTest, UpOrDownWithoutAMoveKeepsTheEditorOpen) {
-    const GridCoord top{1, table.FixedRows()};
-    const GridCoord bottom{1, table.RowCount() - 1};
-    for (const auto& [cell, key] :
-         {std::pair{top, Qt::Key_Up}, std::pair{top, Qt::Key_PageUp},
-          std::pair{bottom, Qt::Key_Down}, std::pair{bottom, Qt::Key_PageDown}}) {
-        grid->CloseEditor();
-        grid->setFocus();
-        table.SetCurrentCell(cell);
-        table.SetCell(cell.Col, cell.Row, "Easter");
-        Key(Qt::Key_F2), Key(key), Type("!");
-        EXPECT_EQ(table.CurrentCell(), cell);
-        EXPECT_EQ(Cell(cell), "Easter!");
-    }
 }
 
 TEST_F(HolidayGridTest, CellsNeverTakeTheFileSeparators) {
@@ -368,37 +348,6 @@ TEST_F(HolidayGridTest, RowsResizeOnlyInTheFixedFirstColumn) {
         QTest::mouseMove(grid->viewport(), border + QPoint(0, 10));
         QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, border + QPoint(0, 10));
         EXPECT_EQ(table.RowHeight(1), fixedCols == 1 ? 27 : 17);
-    }
-}
-
-TEST_F(HolidayGridTest, KeyboardMovesAndShiftSelection) {
-    struct Case {
-        const char* name;
-        int key;
-        Qt::KeyboardModifiers mods;
-        GridCoord current;
-        GridCoord anchor;
-    };
-    // From (2, 2) each time, in a table of 6 x 5 with row 0 fixed.
-    const Case cases[] = {
-        {"Left", Qt::Key_Left, {}, {1, 2}, {1, 2}},
-        {"Up", Qt::Key_Up, {}, {2, 1}, {2, 1}},
-        {"Home", Qt::Key_Home, {}, {0, 2}, {0, 2}},
-        {"End", Qt::Key_End, {}, {5, 2}, {5, 2}},
-        {"Ctrl+Home", Qt::Key_Home, Qt::ControlModifier, {0, 1}, {0, 1}},
-        {"Page Up stops at the first ordinary row", Qt::Key_PageUp, {}, {2, 1}, {2, 1}},
-        {"Shift+Right", Qt::Key_Right, Qt::ShiftModifier, {2, 2}, {4, 2}},
-    };
-    for (const auto& tc : cases) {
-        SCOPED_TRACE(tc.name);
-        table.SetCurrentCell({2, 2});
-        Key(tc.key, tc.mods);
-        if (tc.mods & Qt::ShiftModifier) {
-            Key(tc.key, tc.mods); // extends from the anchor, not from the current cell
-        }
-        EXPECT_EQ(table.CurrentCell(), tc.current);
-        EXPECT_EQ(table.Anchor(), tc.anchor);
-        EXPECT_FALSE(grid->IsEditorOpen());
     }
 }
 

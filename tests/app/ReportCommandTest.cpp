@@ -36,21 +36,20 @@ protected:
         Table().SetCell(3, row, rule.Offset);
     }
     void SetLegendRules() { testsupport::FillLegendRules(Table()); }
-    static QString Heading(int year) {
-        return QString(17, u' ') + QStringLiteral("Year ") + QString::number(year);
+    std::vector<std::string> MemoLines() {
+        std::vector<std::string> lines;
+        for (const QString& line : Form().Memo1->Lines()) {
+            lines.push_back(line.toStdString());
+        }
+        return lines;
     }
 };
 
-// The dates themselves are the report's; here the box gets every line, a year checked whole.
+// The dates themselves are the report's; here the box gets every line.
 TEST_F(ReportCommand, WritesTheLegendRulesForEveryYear) {
     SetLegendRules();
     Form().Button3Click(nullptr);
-    const QStringList lines = Form().Memo1->Lines();
-    ASSERT_EQ(lines.size(), 11 * 4);
-    const std::vector<std::string> year2009 = testsupport::LegendReport(2009, 2009);
-    for (std::size_t i = 0; i < year2009.size(); ++i) {
-        EXPECT_EQ(lines[static_cast<qsizetype>(16 + i)].toStdString(), year2009[i]);
-    }
+    EXPECT_EQ(MemoLines(), testsupport::LegendReport());
     EXPECT_EQ(Form().Memo1->toPlainText().back(), u'\n'); // each line ends with a line break
 }
 
@@ -60,7 +59,7 @@ TEST_F(ReportCommand, EmptiesTheBoxFirstAndLeavesTheTableAlone) {
     Form().Button3Click(nullptr);
     Form().Button3Click(nullptr);
     EXPECT_EQ(Form().Memo1->Lines().size(), 11);
-    EXPECT_EQ(Form().Memo1->Lines().front(), Heading(2005));
+    EXPECT_EQ(MemoLines().front(), testsupport::ReportHeading(2005));
     EXPECT_EQ(Table().CurrentCell(), (GridCoord{2, 3}));
     EXPECT_EQ(Table().RowCount(), 5);
 }
@@ -70,20 +69,19 @@ TEST_F(ReportCommand, AFaultyRuleStopsTheReportAndKeepsTheLinesBeforeIt) {
     SetLegendRules();
     SetRule(4, {"Schalttag", "29.02", "0", "0"});
     Form().Button3->click();
-    EXPECT_EQ(Form().Memo1->Lines(), (QStringList{Heading(2005), u"28.03.2005: Easter Monday"_qs,
-                                                  u"30.11.2005: Last Wednesday in November"_qs,
-                                                  u"20.03.2005: Third Sunday in March"_qs}));
+    EXPECT_EQ(MemoLines(), testsupport::LegendReport(2005, 2005));
     EXPECT_EQ(boxes.Texts(), QStringList{u"'29.02.2005' ist kein gültiges Datum."_qs});
 }
 
 TEST_F(ReportCommand, TheHandlerPassesTheErrorOn) {
     SetRule(1, {"Neu", "01.05", "", ""});
     EXPECT_THROW(Form().Button3Click(nullptr), holiday::EConvertError);
-    EXPECT_EQ(Form().Memo1->Lines(), QStringList{Heading(2005)});
+    EXPECT_EQ(MemoLines(), std::vector{testsupport::ReportHeading(2005)});
 }
 
 TEST_F(ReportCommand, FollowsTheDateSettingsOfTheLocale) {
-    rules::LocaleDateSettings us; // "m/d/yy" with "/": every start date but Easter fails
+    // "m/d/yy" with "/": dates are shown so, while start dates are still read as day.month.
+    rules::LocaleDateSettings us;
     Form().SetLocaleSettings(us);
     SetRule(1, LegendRules[0]);
     Form().Button3Click(nullptr);

@@ -1,15 +1,17 @@
 // The window in a real X server: pastes from an empty clipboard into every text widget, and a
 // seeded soak test of random user actions. main() starts its own Xvfb (xcb platform, a clipboard
-// nobody has filled); without Xvfb, or with MIREVO_SOAK_OFFSCREEN set, it runs offscreen.
+// nobody has filled); without Xvfb, with MIREVO_SOAK_OFFSCREEN set, or when only listing the
+// tests, it runs offscreen.
 // MIREVO_SOAK_SECONDS sets the soak's duration, MIREVO_SOAK_SEED replays a seed.
 
-#include "../support/TemporaryFolder.h"
 #include "RecordingMessageBox.h"
 #include "app/ApplicationFonts.h"
 #include "app/GridCellEditor.h"
 #include "app/HolidayGrid.h"
 #include "app/ReportMemo.h"
 #include "app/TForm1.h"
+#include "tests/support/ByteFiles.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,7 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <random>
@@ -36,7 +37,7 @@ using namespace app;
 
 namespace {
 
-using namespace std::string_view_literals;
+using namespace std::string_literals;
 
 pid_t gXvfb = -1;
 
@@ -164,18 +165,16 @@ TEST_F(WindowTest, SoakOfRandomUserActions) {
         return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
     };
     const testsupport::TemporaryFolder folder("mirevo-soak");
-    std::ofstream(folder.At("huge.txt"), std::ios::binary)
-        << std::string(std::size_t{6} << 20, 'x')
-        << "\x01"
-           "01.02\0"sv
-        << std::string(std::size_t{1} << 20, 'y');
-    std::ofstream(folder.At("rules.hol"), std::ios::binary)
-        << "Title\0Start\0Dir\0Offset\0Note\0Bayern\x01"
-           "Easter Monday\0Easter\0"
-           "0\0+1\0\0"
-           "1\x01"
-           "Buß- und Bettag\0"
-           "30.11\0-We\0-7\0\0#\x01"sv;
+    testsupport::WriteBytes(folder.At("huge.txt"), std::string(std::size_t{6} << 20, 'x') +
+                                                       "\x01"
+                                                       "01.02\0"s +
+                                                       std::string(std::size_t{1} << 20, 'y'));
+    testsupport::WriteBytes(folder.At("rules.hol"), "Title\0Start\0Dir\0Offset\0Note\0Bayern\x01"
+                                                    "Easter Monday\0Easter\0"
+                                                    "0\0+1\0\0"
+                                                    "1\x01"
+                                                    "Buß- und Bettag\0"
+                                                    "30.11\0-We\0-7\0\0#\x01"s);
     form->OpenDialog1.Executor = [&](HolidayFileDialog&) -> std::optional<std::string> {
         if (pick(3) == 0) { // random bytes, many of them separators
             std::string bytes(pick(1 << 16), '\0');
@@ -183,7 +182,7 @@ TEST_F(WindowTest, SoakOfRandomUserActions) {
             for (char& b : bytes) {
                 b = static_cast<char>(pick(range));
             }
-            std::ofstream(folder.At("random.hol"), std::ios::binary) << bytes;
+            testsupport::WriteBytes(folder.At("random.hol"), bytes);
             return folder.At("random.hol");
         }
         const char* names[] = {"huge.txt", "rules.hol", "saved.hol", "missing.hol"};
@@ -301,13 +300,14 @@ TEST_F(WindowTest, SoakOfRandomUserActions) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool x = std::getenv("MIREVO_SOAK_OFFSCREEN") == nullptr && StartXvfb();
+    testing::InitGoogleTest(&argc, argv);
+    const bool x = !GTEST_FLAG_GET(list_tests) && std::getenv("MIREVO_SOAK_OFFSCREEN") == nullptr &&
+                   StartXvfb();
     ::setenv("QT_QPA_PLATFORM", x ? "xcb" : "offscreen", 1);
     int status = 1;
     {
         QApplication app(argc, argv);
         RegisterApplicationFonts();
-        testing::InitGoogleTest(&argc, argv);
         status = RUN_ALL_TESTS();
     }
     if (gXvfb > 0) {

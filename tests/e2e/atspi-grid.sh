@@ -7,32 +7,18 @@ set -euo pipefail
 editor="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
 
+source "$here/xvfb-session.sh"
+
 if [ "${2:-}" != "--inside-session" ]; then
-    for tool in Xvfb xdotool dbus-run-session /usr/libexec/at-spi-bus-launcher; do
-        if ! command -v "$tool" >/dev/null; then
-            echo "SKIPPED: $tool is missing (scripts/install-deps installs it)"; exit 77
-        fi
-    done
+    require_tools Xvfb xdotool dbus-run-session /usr/libexec/at-spi-bus-launcher
     if ! /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
         echo "SKIPPED: python3-pyatspi is missing (scripts/install-deps installs it)"; exit 77
     fi
     exec dbus-run-session -- "$0" "$editor" --inside-session
 fi
 
-work="$(mktemp -d)"
-cleanup() {
-    [ -n "${editor_pid:-}" ] && kill "$editor_pid" 2>/dev/null || true
-    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-source "$here/xvfb-session.sh"
-start_xvfb
-
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" LC_ALL=C.UTF-8
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+start_session
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
 "$editor" >"$work/editor.log" 2>&1 &
 editor_pid=$!

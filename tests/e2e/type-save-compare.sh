@@ -6,30 +6,9 @@
 set -euo pipefail
 editor="$1"
 shots="$2"
-here="$(dirname "$0")"
-
-for tool in Xvfb xdotool import; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIPPED: $tool is not installed (scripts/install-deps installs it)"
-        exit 77
-    fi
-done
-
-work="$(mktemp -d)"
-cleanup() {
-    [ -n "${editor_pid:-}" ] && kill "$editor_pid" 2>/dev/null || true
-    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-source "$here/xvfb-session.sh"
-start_xvfb
-
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
-unset QT_QPA_PLATFORM
-export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
+source "$(dirname "$0")/xvfb-session.sh"
+require_tools Xvfb xdotool import
+start_session
 "$editor" >"$work/editor.log" 2>&1 &
 editor_pid=$!
 

@@ -1,7 +1,29 @@
-# Sourced by the end-to-end tests: starts Xvfb on a display number of its own choosing
-# (-displayfd, so tests running side by side never collide) and exports DISPLAY. Needs $work,
-# a scratch folder; sets xvfb_pid for the caller's clean-up.
-start_xvfb() {
+# Sourced by the end-to-end tests. require_tools skips the test (exit 77) when a program is
+# missing. start_session makes the scratch folder $work, removed at exit together with the
+# editor ($editor_pid) and Xvfb; gives the editor a home of its own there, the C.UTF-8 locale
+# and the xcb platform; and starts Xvfb on a display number of its own choosing (-displayfd,
+# so tests running side by side never collide), exporting DISPLAY.
+require_tools() {
+    local tool
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "SKIPPED: $tool is missing (scripts/install-deps installs it)"; exit 77
+        fi
+    done
+}
+
+stop_session() {
+    [ -n "${editor_pid:-}" ] && kill "$editor_pid" 2>/dev/null || true
+    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+
+start_session() {
+    work="$(mktemp -d)"
+    trap stop_session EXIT
+    export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+    export XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
+    mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
     local fifo="$work/displayfd"
     mkfifo "$fifo"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$work/xvfb.log" 2>&1 &

@@ -1,10 +1,10 @@
 #include "holiday/FilePaths.h"
 
+#include "tests/support/ByteFiles.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
@@ -51,7 +51,7 @@ protected:
     [[nodiscard]] std::string At(const std::string& name) const { return mFolder.At(name); }
 
     void MakeFile(const std::string& name, const std::string& bytes = "x\x01") const {
-        std::ofstream(At(name), std::ios::binary) << bytes;
+        testsupport::WriteBytes(At(name), bytes);
     }
 
     testsupport::TemporaryFolder mFolder{"mirevo-paths"};

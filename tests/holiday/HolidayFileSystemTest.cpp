@@ -3,6 +3,7 @@
 #include "holiday/HolidayFile.h"
 #include "holiday/HolidayFileReader.h"
 #include "tests/support/ByteFiles.h"
+#include "tests/support/ForeignLock.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <algorithm>
@@ -14,7 +15,9 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
+using testsupport::ForeignLock;
 using testsupport::ReadBytes;
 using testsupport::WriteBytes;
 
@@ -79,63 +83,32 @@ int InChild(const std::function<int()>& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
 
-// Another process holding a lock of the given type on path for the life of this object.
-class ForeignLock {
-public:
-    ForeignLock(const std::string& path, short type) {
-        int ready[2];
-        int release[2];
-        EXPECT_EQ(::pipe(ready), 0);
-        EXPECT_EQ(::pipe(release), 0);
-        mPid = ::fork();
-        if (mPid == 0) {
-            ::close(ready[0]);
-            ::close(release[1]);
-            const int fd = ::open(path.c_str(), type == F_WRLCK ? O_RDWR : O_RDONLY);
-            struct flock lock {};
-            lock.l_type = type;
-            lock.l_whence = SEEK_SET;
-            const char result = fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? 'y' : 'n';
-            (void)!::write(ready[1], &result, 1);
-            char byte = 0;
-            (void)!::read(release[0], &byte, 1);
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(release[0]);
-        mRelease = release[1];
-        char result = 0;
-        EXPECT_EQ(::read(ready[0], &result, 1), 1);
-        EXPECT_EQ(result, 'y');
-        ::close(ready[0]);
-    }
-    ~ForeignLock() {
-        ::close(mRelease);
-        ::waitpid(mPid, nullptr, 0);
-    }
-    ForeignLock(const ForeignLock&) = delete;
-    ForeignLock& operator=(const ForeignLock&) = delete;
-
-private:
-    pid_t mPid = -1;
-    int mRelease = -1;
-};
-
+// Saving replaces a longer file; opening empties the table first, hidden texts included.
 TEST_F(HolidayFileSystemTest, SavedFileReadsBack) {
+    WriteBytes(Path("a.hol"), std::string(1000, 'x'));
     SaveToFile(mTable, Path("a.hol"));
     EXPECT_EQ(ReadBytes(Path("a.hol")), Saved());
     HolidayTable back;
+    back.SetFixedCols(1);
+    back.SetCell(9, 9, "hidden");
     OpenHolidayFile(back, Path("a.hol"));
     EXPECT_EQ(back.ColCount(), 6);
     EXPECT_EQ(back.RowCount(), 5);
     EXPECT_EQ(back.GetCell(1, 1), "Ostern");
+    EXPECT_EQ(back.FixedCols(), 0);
     EXPECT_EQ(back.FixedRows(), 0);
+    EXPECT_EQ(back.GetCell(9, 9), "");
     EXPECT_EQ(Entries(), std::vector<std::string>{"a.hol"});
 }
 
 TEST_F(HolidayFileSystemTest, ErrorMessagesNameTheAbsolutePathAndTheReason) {
     WriteBytes(Path("plain"), "x");
     ASSERT_EQ(::mkdir(Path("folder").c_str(), 0755), 0);
+    const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    Path("socket").copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     const std::string cwd = fs::current_path().string();
     fs::current_path(mDir);
     struct Case {
@@ -148,6 +121,8 @@ TEST_F(HolidayFileSystemTest, ErrorMessagesNameTheAbsolutePathAndTheReason) {
          "Datei " + mDir + "/missing.hol kann nicht geöffnet werden. No such file or directory"},
         {"open folder", [&] { LoadFromFile(mTable, Path("folder")); },
          "Datei " + mDir + "/folder kann nicht geöffnet werden. Is a directory"},
+        {"open a socket", [&] { LoadFromFile(mTable, Path("socket")); },
+         "Datei " + mDir + "/socket kann nicht geöffnet werden. No such device or address"},
         {"create under a file", [&] { SaveToFile(mTable, "plain/x.hol"); },
          "Datei \"" + mDir + "/plain/x.hol\" kann nicht erstellt werden. Not a directory"},
         {"create in a missing folder", [&] { SaveToFile(mTable, Path("none/x.hol")); },
@@ -170,7 +145,8 @@ TEST_F(HolidayFileSystemTest, ErrorMessagesNameTheAbsolutePathAndTheReason) {
         }
     }
     fs::current_path(cwd);
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"folder", "plain"}));
+    ::close(socketFd);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"folder", "plain", "socket"}));
 }
 
 TEST_F(HolidayFileSystemTest, OpenThatFailsLeavesTheTableAsItWas) {
@@ -184,7 +160,8 @@ TEST_F(HolidayFileSystemTest, LocksOfOtherProcessesAreRespected) {
     const std::string path = Path("locked.hol");
     WriteBytes(path, "old\x01");
     {
-        ForeignLock lock(path, F_WRLCK);
+        const ForeignLock lock(path, F_WRLCK);
+        ASSERT_TRUE(lock.Locked());
         try {
             OpenHolidayFile(mTable, path);
             ADD_FAILURE() << "read a file another process writes";
@@ -204,7 +181,8 @@ TEST_F(HolidayFileSystemTest, LocksOfOtherProcessesAreRespected) {
         }
     }
     {
-        ForeignLock lock(path, F_RDLCK);
+        const ForeignLock lock(path, F_RDLCK);
+        ASSERT_TRUE(lock.Locked());
         EXPECT_THROW(SaveToFile(mTable, path), EFCreateError);
         HolidayTable t;
         EXPECT_NO_THROW(OpenHolidayFile(t, path));

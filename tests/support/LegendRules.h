@@ -40,12 +40,14 @@ inline constexpr std::array<std::array<const char*, 3>, 11> LegendDates{{
     {"06.04", "25.11", "15.03"},
 }};
 
-// Puts the rules into rows 1 to 3, columns 0 to 3, growing the table to 4 rows if needed.
-inline void FillLegendRules(holiday::HolidayTable& table) {
-    table.SetRowCount(std::max<std::int32_t>(table.RowCount(), LegendRules.size() + 1));
-    for (std::size_t i = 0; i < LegendRules.size(); ++i) {
-        const auto row = static_cast<std::int32_t>(i + 1);
-        const LegendRule& rule = LegendRules[i];
+// Puts the rules in turn into rows 1 to count (the three once unless given), columns 0 to 3,
+// growing the table to count + 1 rows if needed.
+inline void FillLegendRules(holiday::HolidayTable& table,
+                            std::int32_t count = static_cast<std::int32_t>(LegendRules.size())) {
+    table.SetRowCount(std::max(table.RowCount(), count + 1));
+    for (std::int32_t row = 1; row <= count; ++row) {
+        const LegendRule& rule =
+            LegendRules[static_cast<std::size_t>(row - 1) % LegendRules.size()];
         for (const auto& [col, text] :
              {std::pair{0, rule.Title}, {1, rule.Start}, {2, rule.Weekday}, {3, rule.Offset}}) {
             table.SetCell(col, row, text);

@@ -6,12 +6,13 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <libical/ical.h>
+#include <nlohmann/json.hpp>
 #include <set>
 
 namespace {
 
-// "dd.mm.yyyy: SUMMARY" per event, read with libical, after checking what each event holds;
-// uids gets the events' UIDs.
+// "dd.mm.yyyy: SUMMARY [CATEGORY]" per event ("[A][B]" for two categories), read with libical
+// after checking what each event holds; uids gets the events' UIDs.
 std::string EventLines(const std::string& text, std::set<std::string>& uids) {
     std::string lines;
     icalcomponent* root = icalparser_parse_string(text.c_str());
@@ -28,7 +29,13 @@ std::string EventLines(const std::string& text, std::set<std::string>& uids) {
         icaltime_adjust(&day, 1, 0, 0, 0);
         EXPECT_TRUE(day.is_date && icaltime_compare(day, icalcomponent_get_dtend(e)) == 0);
         EXPECT_NE(icalcomponent_get_first_property(e, ICAL_DTSTAMP_PROPERTY), nullptr);
-        lines += std::string(date) + ": " + icalcomponent_get_summary(e) + '\n';
+        std::string categories;
+        for (icalproperty* p = icalcomponent_get_first_property(e, ICAL_CATEGORIES_PROPERTY);
+             p != nullptr; p = icalcomponent_get_next_property(e, ICAL_CATEGORIES_PROPERTY)) {
+            categories +=
+                (categories.empty() ? " [" : "][") + std::string(icalproperty_get_categories(p));
+        }
+        lines += std::string(date) + ": " + icalcomponent_get_summary(e) + categories + "]\n";
         uids.insert(icalcomponent_get_uid(e));
     }
     icalcomponent_free(root);
@@ -40,22 +47,35 @@ TEST(IcsTest, EventsReadBackAsTheReportGivesThem) {
     const std::string tricky = folder.At("tricky.hol"), out = folder.At("out.ics");
     ASSERT_EQ(RunTool({"write", "-", tricky}, folder.Path(),
                       R"([["T","S","D","O","","X"],
-                          ["Komma, Semikolon; Backslash \\ äöüß €","01.01","0","0","","#"],
+                          ["Komma, Semikolon; Backslash \\ äöüß €","01.01","0","0","","1,#"],
                           ["Fête – )" +
-                          std::string(300, 'x') + R"(","Easter","-Mo","+1","","1"]])")
+                          std::string(300, 'x') + R"(","Easter","-Mo","+1","","; \\"]])")
                   .Status,
               0);
     const std::string us = MIREVO_SOURCE_DIR "/data/examples/us.hol";
     for (const auto& [file, config] : {std::pair{us, "US"}, {tricky, "X"}}) {
         const std::vector<std::string> years{"--years", "2025-2026"};
-        std::string expected; // the report's lines without the year headings
+        const nlohmann::json rows =
+            nlohmann::json::parse(RunTool({"dump", file}, folder.Path()).Out);
+        const auto col = static_cast<std::size_t>(
+            std::find(rows[0].begin(), rows[0].end(), config) - rows[0].begin());
+        std::vector<std::string> marks; // of the rules, in row order
+        for (std::size_t row = 1; row < rows.size(); ++row) {
+            if (rows[row][1] != "") {
+                marks.push_back(rows[row][col]);
+            }
+        }
+        std::string expected; // the report's lines without the year headings, with the marks
         const std::string report =
             RunTool({"report", file, years[0], years[1], "--date-format", "dd.mm.yyyy"},
                     folder.Path())
                 .Out;
+        std::size_t rule = 0;
         for (std::size_t at = 0, end; (end = report.find('\n', at)) != std::string::npos;
              at = end + 1) {
-            expected += report[at] == ' ' ? "" : report.substr(at, end + 1 - at);
+            rule = report[at] == ' ' ? 0 : rule + 1;
+            expected +=
+                rule == 0 ? "" : report.substr(at, end - at) + " [" + marks[rule - 1] + "]\n";
         }
         ASSERT_EQ(
             RunTool({"ics", file, "--config", config, years[0], years[1], "-o", out}, folder.Path())
@@ -88,10 +108,14 @@ TEST(IcsTest, MarksChooseTheEventsAndFailuresWriteNoFile) {
         int Status;
         std::string Events; // in 2028, or the message on stderr
     } cases[] = {
-        {{"--config", "A", "--years", "2028"}, 0, "29.02.2028: Leap day\n24.12.2028: Eve\n"},
-        {{"--config", "A", "--years", "2028", "--marks", "1*"}, 0, "24.12.2028: Eve\n"},
-        {{"--config", "B", "--years", "2028"}, 0, "24.12.2028: Eve\n"},
-        {{"--config", "A", "--years", "2028-2029"}, 1, "'29.02.2029' ist kein gültiges Datum.\n"},
+        {{"--config", "A", "--years", "2028"},
+         0,
+         "29.02.2028: Leap day [#]\n24.12.2028: Eve [1]\n"},
+        {{"--config", "A", "--years", "2028", "--marks", "1*"}, 0, "24.12.2028: Eve [1]\n"},
+        {{"--config", "B", "--years", "2028"}, 0, "24.12.2028: Eve [#]\n"},
+        {{"--config", "A", "--years", "2028-2029"},
+         1,
+         "holtool: '29.02.2029' ist kein gültiges Datum.\n"},
         {{"--config", "C"}, 2, "holtool: --config: no configuration 'C'; the file has A, B\n"},
         {{"--config", "A", "--years", "9999"},
          2,

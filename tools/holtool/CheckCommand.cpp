@@ -17,6 +17,7 @@
 namespace holtool {
 namespace {
 
+using rules::FirstRuleRow;
 using rules::OffsetCol;
 using rules::StartDateCol;
 using rules::WeekdayCol;
@@ -98,7 +99,7 @@ std::vector<CellFault> FindRuleFaults(const holiday::HolidayTable& table, YearRa
     }
 
     std::vector<CellFault> faults;
-    for (std::int32_t row = 1; row < table.RowCount(); ++row) {
+    for (std::int32_t row = FirstRuleRow; row < table.RowCount(); ++row) {
         const std::string start = table.GetCell(StartDateCol, row);
         if (start.empty()) {
             continue;
@@ -146,8 +147,7 @@ int RunCheck(const std::vector<std::string>& files, YearRange years, std::ostrea
         try {
             holiday::OpenHolidayFile(table, file);
         } catch (const holiday::Exception& error) {
-            out.flush();
-            err << "holtool: " << OneLine(holiday::DisplayText(error)) << '\n';
+            PrintError(out, err, holiday::DisplayText(error));
             unreadable = true;
             continue;
         }

@@ -1,6 +1,7 @@
 #include "tools/holtool/IcsCommand.h"
 
 #include "holiday/Exception.h"
+#include "holiday/FilePaths.h"
 #include "holiday/HolidayFile.h"
 #include "holiday/HolidayTable.h"
 #include "rules/Easter.h"
@@ -12,7 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <libical/ical.h>
 #include <memory>
 #include <ostream>
@@ -22,11 +22,12 @@
 namespace holtool {
 namespace {
 
+using rules::FirstConfigCol;
+using rules::FirstRuleRow;
 using rules::OffsetCol;
 using rules::StartDateCol;
 using rules::TitleCol;
 using rules::WeekdayCol;
-constexpr std::int32_t FirstConfigCol = rules::RuleColumnCount;
 
 // The last year whose events still have a day after them that iCalendar can write.
 constexpr std::int32_t LastIcsYear = YearRange::Max - 1;
@@ -49,6 +50,17 @@ icaltimetype IcalDate(rules::CalendarDate date) {
     time.month = ymd.Month;
     time.day = ymd.Day;
     return time;
+}
+
+// The CATEGORIES property of one category. libical takes the value of a CATEGORIES property
+// for a list of categories and writes its commas and semicolons as they are; a value that
+// belongs to no property is written as the TEXT value of one category, with both escaped.
+icalproperty* CategoryProperty(const std::string& category) {
+    icalproperty* property = icalproperty_new(ICAL_CATEGORIES_PROPERTY);
+    icalvalue* value = icalvalue_new_text(category.c_str());
+    icalproperty_set_value(property, value);
+    icalvalue_set_parent(value, nullptr); // the property still owns and frees it
+    return property;
 }
 
 std::string Hex64(std::uint64_t value) {
@@ -117,7 +129,7 @@ std::vector<HolidayEvent> CollectEvents(const holiday::HolidayTable& table,
     std::set<std::string> uids;
     for (std::int32_t year = years.First; year <= years.Last; ++year) {
         const rules::EasterDate easter = rules::Ostern(year);
-        for (std::int32_t row = 1; row < table.RowCount(); ++row) {
+        for (std::int32_t row = FirstRuleRow; row < table.RowCount(); ++row) {
             const std::string start = table.GetCell(StartDateCol, row);
             if (start.empty()) {
                 continue;
@@ -153,7 +165,7 @@ std::string CalendarText(const std::vector<HolidayEvent>& events, std::time_t st
         icalcomponent_add_property(event, icalproperty_new_dtstart(IcalDate(e.Date)));
         icalcomponent_add_property(event, icalproperty_new_dtend(IcalDate(e.Date.AddDays(1))));
         icalcomponent_add_property(event, icalproperty_new_summary(e.Title.c_str()));
-        icalcomponent_add_property(event, icalproperty_new_categories(e.Mark.c_str()));
+        icalcomponent_add_property(event, CategoryProperty(e.Mark));
         icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
         icalcomponent_add_component(calendar.get(), event);
     }
@@ -178,10 +190,9 @@ int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err) {
 
     std::vector<HolidayEvent> events;
     try {
-        events = CollectEvents(table, std::filesystem::path(options.File).filename().string(), col,
-                               years, options.Marks);
+        events = CollectEvents(table, holiday::NameOfFile(options.File), col, years, options.Marks);
     } catch (const holiday::EConvertError& error) {
-        err << holiday::DisplayText(error) << '\n';
+        PrintError(out, err, holiday::DisplayText(error));
         return ExitFaults;
     }
     if (events.empty()) {

@@ -63,11 +63,11 @@ struct HolidayEvent {
 [[nodiscard]] std::string CalendarText(const std::vector<HolidayEvent>& events, std::time_t stamp);
 
 // The ics command: opens the file as the editor does and writes the calendar of one
-// configuration to options.Output with the safe save, or to out. A faulty rule writes its
-// message (with the error display's full stop) to err, writes no calendar and gives
-// ExitFaults. A calendar without events is written with a warning on err. Throws ToolError for an
-// unknown configuration, holiday::EFOpenError and holiday::EFCreateError for files that cannot be
-// read or written.
+// configuration to options.Output with the safe save, or to out. A faulty rule prints its
+// message (with the error display's full stop) to err as PrintError does, writes no calendar
+// and gives ExitFaults. A calendar without events is written with a warning on err. Throws
+// ToolError for an unknown configuration, holiday::EFOpenError and holiday::EFCreateError for
+// files that cannot be read or written.
 [[nodiscard]] int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err);
 
 } // namespace holtool

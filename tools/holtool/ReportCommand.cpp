@@ -71,8 +71,7 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
             [&out](std::string_view lead, std::string_view title) { out << lead << title << '\n'; },
             options.Years.First, options.Years.Last);
     } catch (const holiday::EConvertError& error) {
-        out.flush();
-        err << holiday::DisplayText(error) << '\n';
+        PrintError(out, err, holiday::DisplayText(error));
         return ExitFaults;
     }
     return ExitOk;

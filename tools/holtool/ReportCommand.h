@@ -29,7 +29,8 @@ ReportDateSettings(const std::optional<std::string>& pattern);
 
 // Opens the file as the editor does and writes the lines of its test report to out, one per
 // line. A faulty rule ends the report: the lines before it are on out, the message (with the
-// error display's full stop) goes to err, and the result is ExitFaults; otherwise ExitOk.
+// error display's full stop) goes to err as PrintError prints it, and the result is
+// ExitFaults; otherwise ExitOk.
 // A span of years where the Easter formula is not exact adds a warning line on err first.
 // Throws holiday::EFOpenError when the file cannot be opened or read.
 [[nodiscard]] int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err);

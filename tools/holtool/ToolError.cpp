@@ -1,8 +1,10 @@
 #include "tools/holtool/ToolError.h"
 
 #include <algorithm>
+#include <ostream>
 
 namespace holtool {
+namespace {
 
 std::string OneLine(std::string text) {
     std::replace_if(
@@ -11,6 +13,13 @@ std::string OneLine(std::string text) {
         text.pop_back();
     }
     return text;
+}
+
+} // namespace
+
+void PrintError(std::ostream& out, std::ostream& err, const std::string& message) {
+    out.flush();
+    err << "holtool: " << OneLine(message) << '\n';
 }
 
 } // namespace holtool

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 
@@ -19,7 +20,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// text with every line break turned into a space, so that it prints as one line.
-[[nodiscard]] std::string OneLine(std::string text);
+// Prints an error as every command of the tool does: "holtool: " and the message on err, its
+// line breaks turned into spaces so that it is one line, after flushing out so that the
+// message follows what was printed before it.
+void PrintError(std::ostream& out, std::ostream& err, const std::string& message);
 
 } // namespace holtool

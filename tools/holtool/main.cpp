@@ -82,8 +82,7 @@ int Run(const CLI::App& app, const Arguments& args) {
 }
 
 int Fail(const std::string& message) {
-    std::cout.flush();
-    std::cerr << "holtool: " << holtool::OneLine(message) << '\n';
+    holtool::PrintError(std::cout, std::cerr, message);
     return holtool::ExitTrouble;
 }
 
