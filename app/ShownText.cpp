@@ -9,10 +9,6 @@ namespace app {
 
 namespace {
 
-[[nodiscard]] bool IsContinuation(unsigned char c) noexcept {
-    return (c & 0xC0u) == 0x80u;
-}
-
 void AppendCodePoint(QString& out, char32_t c) {
     if (c >= 0x10000) {
         out.append(QChar::highSurrogate(c));
@@ -30,41 +26,7 @@ void AppendCodePoint(QString& out, char32_t c) {
 } // namespace
 
 std::string_view CellBytes(const holiday::HolidayTable& table, holiday::GridCoord cell) {
-    holiday::CellStore::RowEntries entries = table.Cells().Entries(cell.Row);
-    std::int32_t col = 0;
-    std::string_view text;
-    while (entries.Next(col, text)) {
-        if (col == cell.Col) {
-            return text;
-        }
-        if (col > cell.Col) {
-            break;
-        }
-    }
-    return {};
-}
-
-Utf8Char DecodeUtf8Char(std::string_view text, std::size_t at) noexcept {
-    const auto b = static_cast<unsigned char>(text[at]);
-    if (b < 0x80) {
-        return {1, b};
-    }
-    const std::size_t more = b < 0xC2 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : b < 0xF5 ? 3 : 0;
-    if (more == 0 || more > text.size() - at - 1) {
-        return {1, 0xFFFD};
-    }
-    // The second byte's range rules out overlong forms, surrogates and U+110000 on.
-    const unsigned low = b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80;
-    const unsigned high = b == 0xED ? 0x9F : b == 0xF4 ? 0x8F : 0xBF;
-    char32_t c = b & (0x3Fu >> more);
-    for (std::size_t k = 1; k <= more; ++k) {
-        const auto n = static_cast<unsigned char>(text[at + k]);
-        if (k == 1 ? (n < low || n > high) : !IsContinuation(n)) {
-            return {1, 0xFFFD};
-        }
-        c = (c << 6) | (n & 0x3Fu);
-    }
-    return {more + 1, c};
+    return table.Cells().View(cell.Col, cell.Row);
 }
 
 QString Utf8Prefix(std::string_view text, qsizetype maxUnits, std::size_t* bytesTaken) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "holiday/GridCoord.h"
+#include "holiday/Utf8.h"
 
 #include <QString>
 #include <cstddef>
@@ -25,13 +26,10 @@ inline constexpr char16_t Ellipsis = u'\u2026';
 [[nodiscard]] std::string_view CellBytes(const holiday::HolidayTable& table,
                                          holiday::GridCoord cell);
 
-// One character of UTF-8 text: its length in bytes (1 to 4) and its code point. A byte that
-// starts no well-formed sequence is one character U+FFFD of one byte.
-struct Utf8Char {
-    std::size_t Bytes;
-    char32_t CodePoint;
-};
-[[nodiscard]] Utf8Char DecodeUtf8Char(std::string_view text, std::size_t at) noexcept;
+// The characters of UTF-8 text, one at a time (a byte that starts no well-formed sequence is
+// one character U+FFFD).
+using holiday::DecodeUtf8Char;
+using holiday::Utf8Char;
 
 // The first characters of text, as many as fill at most maxUnits UTF-16 code units, decoded
 // as DecodeUtf8Char does; bytesTaken (when given) receives the bytes they take in text.
