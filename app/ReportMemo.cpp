@@ -1,5 +1,6 @@
 #include "app/ReportMemo.h"
 
+#include "app/ReportLayout.h"
 #include "app/ShownText.h"
 
 #include <QClipboard>
@@ -19,6 +20,10 @@ constexpr qsizetype LinesPerParagraph = 64;
 } // namespace
 
 ReportMemo::ReportMemo(QWidget* parent) : QPlainTextEdit(parent) {
+    auto* text = new QTextDocument(this);
+    text->setDocumentLayout(new ReportLayout(text));
+    text->setDefaultFont(font());
+    setDocument(text);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);

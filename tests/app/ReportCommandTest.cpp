@@ -1,9 +1,11 @@
 #include "FormTestSupport.h"
 #include "RecordingMessageBox.h"
+#include "app/ApplicationFonts.h"
 #include "app/ReportMemo.h"
 #include "holiday/Exception.h"
 #include "tests/support/LegendRules.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QMouseEvent>
@@ -51,6 +53,33 @@ TEST_F(ReportCommand, WritesTheLegendRulesForEveryYear) {
     Form().Button3Click(nullptr);
     EXPECT_EQ(MemoLines(), testsupport::LegendReport());
     EXPECT_EQ(Form().Memo1->toPlainText().back(), u'\n'); // each line ends with a line break
+}
+
+// Lines stand the window font's text height apart, within a paragraph of a report and from
+// one paragraph to the next.
+TEST_F(ReportCommand, LinesStandTheTextHeightApart) {
+    ReportMemo& memo = *Form().Memo1;
+    memo.Clear();
+    {
+        const ReportMemo::AppendScope scope(memo);
+        for (int line = 0; line < 100; ++line) {
+            memo.AppendLine(QString::number(line));
+        }
+    }
+    QAbstractTextDocumentLayout* layout = memo.document()->documentLayout();
+    std::vector<qreal> tops;
+    qreal blockTop = 0;
+    for (QTextBlock block = memo.document()->begin(); block.isValid(); block = block.next()) {
+        const QRectF rect = layout->blockBoundingRect(block);
+        for (int i = 0; i < block.layout()->lineCount(); ++i) {
+            tops.push_back(blockTop + block.layout()->lineAt(i).y());
+        }
+        blockTop += rect.height();
+    }
+    ASSERT_EQ(tops.size(), 101u); // and the empty line after the last line break
+    for (std::size_t i = 1; i < tops.size(); ++i) {
+        ASSERT_EQ(tops[i] - tops[i - 1], TextHeight(memo.font())) << "line " << i;
+    }
 }
 
 TEST_F(ReportCommand, EmptiesTheBoxFirstAndLeavesTheTableAlone) {
