@@ -8,6 +8,7 @@
 #include "app/PathText.h"
 #include "app/ReportMemo.h"
 #include "app/ShownText.h"
+#include "app/TextWidthMeter.h"
 #include "rules/Easter.h"
 #include "rules/RuleColumns.h"
 #include "rules/TestReport.h"
@@ -383,11 +384,11 @@ void TForm1::Button6Click(QObject* /*sender*/) {
 
 void TForm1::ConfExit(QObject* /*sender*/) {
     // Measured in the ordinary cell font also while row 0 is fixed and drawn in Arial.
-    const QFontMetrics metrics(sg->CellFont());
+    TextWidthMeter metrics(sg->CellFont());
     const holiday::HolidayTable::NotificationBatch batch(mTable);
     // One walk along the header row: a wide row costs its length, not its square.
     const std::int32_t cols = mTable.ColCount();
-    const int emptyWidth = metrics.horizontalAdvance(QString()) + AutosizePadding;
+    const int emptyWidth = metrics.Width(QString()) + AutosizePadding;
     std::int32_t next = rules::RuleColumnCount;
     std::int32_t col = 0;
     std::string_view header;
@@ -401,7 +402,7 @@ void TForm1::ConfExit(QObject* /*sender*/) {
         // A header longer than MaxMeasuredHeader characters measures as its start: wider than
         // any screen already, and a huge one would take seconds to lay out.
         const QString text = Utf8Prefix(header, MaxMeasuredHeader);
-        mTable.SetColWidth(col, metrics.horizontalAdvance(text) + AutosizePadding);
+        mTable.SetColWidth(col, metrics.Width(text) + AutosizePadding);
         next = col + 1;
     }
     for (; next < cols; ++next) {

@@ -28,12 +28,16 @@ std::int64_t AxisSizes::DenseDeltaBelow(std::size_t count) const noexcept {
 }
 
 void AxisSizes::PushDense(std::int32_t size) {
-    // Node i (1-based) covers the indexes i - lowbit(i) + 1 .. i.
+    // Node i (1-based) covers the indexes i - lowbit(i) + 1 .. i: its own delta and the nodes
+    // i - 1, i - 2, i - 4 ... below lowbit(i), which cover the rest (O(1) amortised).
     const std::size_t node = mDense.size() + 1;
     const std::size_t low = node & (~node + 1);
-    const std::int64_t delta = std::int64_t{size} - mDefault;
+    std::int64_t value = std::int64_t{size} - mDefault;
+    for (std::size_t step = 1; step < low; step <<= 1) {
+        value += mTree[node - step - 1];
+    }
     mDense.push_back(size);
-    mTree.push_back(delta + DenseDeltaBelow(node - 1) - DenseDeltaBelow(node - low));
+    mTree.push_back(value);
     if (size != mDefault) {
         ++mDenseCustom;
     }
@@ -55,12 +59,28 @@ bool AxisSizes::Set(std::int32_t index, std::int32_t size) {
         stored = size;
         return true;
     }
-    const auto it = mSparse.find(index);
+    auto it = mSparse.find(index);
     const std::int32_t old = it == mSparse.end() ? mDefault : it->second;
     if (old == size) {
         return false;
     }
     ForgetPrefixFrom(index);
+    // Sizes set a little past the array's end (as the autosize does from the first
+    // configuration column on) grow the array over the gap; far ones stay sparse.
+    const std::size_t gap = static_cast<std::size_t>(index) - mDense.size();
+    if (index >= 0 && gap > 0 && gap <= std::max<std::size_t>(64, mDense.size())) {
+        ForgetPrefixFrom(static_cast<std::int32_t>(mDense.size()));
+        while (mDense.size() < static_cast<std::size_t>(index)) {
+            const auto between = mSparse.find(static_cast<std::int32_t>(mDense.size()));
+            if (between != mSparse.end()) {
+                PushDense(between->second);
+                mSparse.erase(between);
+            } else {
+                PushDense(mDefault);
+            }
+        }
+        it = mSparse.find(index);
+    }
     if (index >= 0 && static_cast<std::size_t>(index) == mDense.size()) {
         if (it != mSparse.end()) {
             mSparse.erase(it);

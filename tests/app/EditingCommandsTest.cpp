@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <array>
+#include <random>
 #include <string>
 
 using namespace app;
@@ -74,6 +75,35 @@ TEST_F(EditingCommands, AutosizeSizesConfigurationColumnsToTheirHeadersInTheCell
     EXPECT_EQ(Table().ColWidth(6), tahoma.horizontalAdvance(u"BY"_qs) + 10);
     EXPECT_EQ(Table().ColWidth(4), 15);
     EXPECT_EQ(Table().CurrentCell(), (GridCoord{0, 1}));
+}
+
+// Many headers are measured from their characters and neighbours: the widths must be Qt's own,
+// whatever the characters (kerned pairs, umlauts, marks, other scripts, controls, emoji).
+TEST_F(EditingCommands, AutosizeWidthsAreThoseOfQtsOwnMeasuring) {
+    const std::u16string alphabet =
+        u"AVWTYaLfiflrvy.,-'0123456789 \u00e4\u00f6\u00df\u00c4\u0301\u05d0\u0627\t\u03a9\u0416";
+    std::mt19937 random(5);
+    constexpr int headers = 2000;
+    Table().SetColCount(5 + headers);
+    std::vector<QString> texts;
+    for (int col = 5; col < 5 + headers; ++col) {
+        QString text;
+        for (auto n = 1 + random() % 12; n > 0; --n) {
+            text.append(QChar(alphabet[random() % alphabet.size()]));
+        }
+        if (col % 3 == 0) { // most headers plain text
+            text = QString::number(col) + QStringLiteral(" Land");
+        }
+        Table().SetCell(col, 0, text.toStdString());
+        texts.push_back(text);
+    }
+    Form().ConfExit(nullptr);
+    const QFontMetrics metrics(WindowFont());
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        ASSERT_EQ(Table().ColWidth(5 + static_cast<int>(k)),
+                  metrics.horizontalAdvance(texts[k]) + 10)
+            << texts[k].toStdString();
+    }
 }
 
 TEST_F(EditingCommands, AutosizeLeavesFiveColumnsAlone) {
