@@ -10,6 +10,10 @@
 #include <QMouseEvent>
 #include <QTextCursor>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace app {
 
 namespace {
@@ -47,8 +51,7 @@ void ReportMemo::AppendLine(const QString& line) {
 void ReportMemo::AppendReportLine(std::string_view lead, std::string_view title) {
     StartPendingLine();
     if (lead.size() + title.size() <= static_cast<std::size_t>(MaxLineLength)) {
-        AppendUtf8(lead);
-        AppendUtf8(title);
+        AppendUtf8(lead, title);
     } else {
         // Only the start shows, and MaxLineLength characters take at most four bytes each.
         std::string start(lead);
@@ -73,14 +76,39 @@ void ReportMemo::EndPendingLine() {
     }
 }
 
-void ReportMemo::AppendUtf8(std::string_view text) {
-    // Straight into the pending text: a UTF-8 byte gives at most one UTF-16 code unit.
+void ReportMemo::AppendUtf8(std::string_view first, std::string_view second) {
+    // Straight into the pending text: a UTF-8 byte gives at most one UTF-16 code unit. ASCII
+    // (most of a report) is widened sixteen bytes at a time, the rest decoded.
     const qsizetype old = mPendingText.size();
-    mPendingText.resize(old + static_cast<qsizetype>(text.size()));
-    QChar* const end =
-        mDecoder.appendToBuffer(mPendingText.data() + old,
-                                QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-    mPendingText.resize(end - mPendingText.constData());
+    mPendingText.resize(old + static_cast<qsizetype>(first.size() + second.size()));
+    auto* out = reinterpret_cast<char16_t*>(mPendingText.data() + old);
+    for (const std::string_view text : {first, second}) {
+        const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+        std::size_t done = 0;
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        for (; done + 16 <= text.size(); done += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + done));
+            if (_mm_movemask_epi8(bytes) != 0) {
+                break;
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done),
+                             _mm_unpacklo_epi8(bytes, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done + 8),
+                             _mm_unpackhi_epi8(bytes, zero));
+        }
+#endif
+        for (; done < text.size() && in[done] < 0x80; ++done) {
+            out[done] = in[done];
+        }
+        out += done;
+        if (done < text.size()) {
+            out = reinterpret_cast<char16_t*>(mDecoder.appendToBuffer(
+                reinterpret_cast<QChar*>(out),
+                QByteArrayView(text.data() + done, static_cast<qsizetype>(text.size() - done))));
+        }
+    }
+    mPendingText.resize(reinterpret_cast<QChar*>(out) - mPendingText.constData());
 }
 
 void ReportMemo::Flush() {

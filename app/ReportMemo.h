@@ -71,7 +71,7 @@ private:
 
     void StartPendingLine();
     void EndPendingLine();
-    void AppendUtf8(std::string_view text);
+    void AppendUtf8(std::string_view first, std::string_view second);
 
     // The lines appended in the scope, not yet in the text: joined by line separators, with a
     // paragraph separator after every LinesPerParagraph lines.
