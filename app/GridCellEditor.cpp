@@ -75,10 +75,16 @@ GridCellEditor::GridCellEditor(QWidget* parent) : QLineEdit(parent) {
 }
 
 void GridCellEditor::SetWholeText(std::string_view text) {
+    // The room of the last text serves again when it is large enough and not much larger (also
+    // after the editor was closed, with the empty text): fresh memory for a huge cell costs more
+    // than copying it. Room for typing: a huge text is not copied again for a few more
+    // characters.
+    const std::size_t room = text.size() + text.size() / 64;
     mWhole.clear();
-    mWhole.shrink_to_fit();
-    // Room for typing: a huge text is not copied again for a few more characters.
-    mWhole.reserve(text.size() + text.size() / 64);
+    if (!text.empty() && (mWhole.capacity() < room || mWhole.capacity() > 2 * room + 65536)) {
+        Text().swap(mWhole);
+        mWhole.reserve(room);
+    }
     mWhole.append(text);
     if (std::memchr(mWhole.data(), '\0', mWhole.size()) != nullptr ||
         std::memchr(mWhole.data(), '\x01', mWhole.size()) != nullptr) {
@@ -324,7 +330,7 @@ void GridCellEditor::OnWindowTextChanged(const QString& text) {
         // The whole text was selected: the change replaced all of it.
         mWholeSelected = false;
         const QByteArray bytes = clean.toUtf8();
-        std::string removed = std::move(mWhole);
+        Text removed = std::move(mWhole);
         mWhole.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         mWinBegin = 0;
         mWinEnd = mWhole.size();
@@ -352,8 +358,8 @@ void GridCellEditor::OnWindowTextChanged(const QString& text) {
         const QByteArray middle =
             QStringView(clean).sliced(head, clean.size() - tail - head).toUtf8();
         Change change{from, mWhole.substr(from, to - from),
-                      std::string(middle.constData(), static_cast<std::size_t>(middle.size())),
-                      mKeyKind, before};
+                      Text(middle.constData(), static_cast<std::size_t>(middle.size())), mKeyKind,
+                      before};
         mWhole.replace(from, to - from, change.Inserted);
         Record(std::move(change));
         mWinEnd = mWinEnd - (to - from) + static_cast<std::size_t>(middle.size());

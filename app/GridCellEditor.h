@@ -1,5 +1,7 @@
 #pragma once
 
+#include "holiday/LargeMemory.h"
+
 #include <QLineEdit>
 #include <QString>
 #include <cstddef>
@@ -49,9 +51,10 @@ public:
     std::function<void(bool forward)> OnTab;
 
     // The whole text being edited.
-    [[nodiscard]] const std::string& WholeText() const noexcept { return mWhole; }
+    [[nodiscard]] std::string_view WholeText() const noexcept { return mWhole; }
     // Replaces the whole text with text without the bytes 0x00 and 0x01 (U+0000 and U+0001),
-    // caret at its end; CellTextChanged is not emitted.
+    // caret at its end; CellTextChanged is not emitted. The room of a huge text is kept for the
+    // next text of about its size (the empty text, on closing, keeps it too).
     void SetWholeText(std::string_view text);
     // Selects the whole text (the window shows its start).
     void SelectWholeText();
@@ -79,6 +82,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Texts of a cell's length: a huge one in huge pages.
+    using Text =
+        std::basic_string<char, std::char_traits<char>, holiday::detail::LargeAllocator<char>>;
+
     // What made a change: runs of typed characters, of Backspace and of Delete are merged.
     enum class EditKind { Typing, Backspace, Delete, Other };
     // Caret and anchor as byte offsets of the whole text; Whole: the whole text selected.
@@ -90,8 +97,8 @@ private:
     // One change of the whole text: at Offset, Removed became Inserted.
     struct Change {
         std::size_t Offset;
-        std::string Removed;
-        std::string Inserted;
+        Text Removed;
+        Text Inserted;
         EditKind Kind;
         Selection Before;
     };
@@ -117,7 +124,7 @@ private:
     void RestoreSelection(const Selection& selection);
     [[nodiscard]] static EditKind KindOf(const QKeyEvent* event);
 
-    std::string mWhole;
+    Text mWhole;
     std::size_t mWinBegin = 0; // the window: bytes mWinBegin .. mWinEnd - 1 of mWhole
     std::size_t mWinEnd = 0;
     QString mShown; // the window's text as the line edit last had it

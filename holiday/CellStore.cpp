@@ -1,12 +1,11 @@
 #include "holiday/CellStore.h"
 
+#include "holiday/LargeMemory.h"
+
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <stdexcept>
-#include <sys/mman.h>
 
 namespace holiday {
 
@@ -209,29 +208,13 @@ void CellStore::SetRow(std::int32_t row, std::span<const std::string_view> texts
 }
 
 void CellStore::FreeBlock::operator()(char* block) const noexcept {
-    std::free(block);
+    detail::FreeLarge(block);
 }
 
 char* CellStore::NewBlock(std::size_t size) {
     mBlocks.reserve(mBlocks.size() + 1);
-    // Not initialised: the reader fills it. A large block in huge pages where the system has
-    // them: a tenth of the page faults and of the cost of filling it.
-    constexpr std::size_t HugePage = std::size_t{1} << 21;
-    void* block = nullptr;
-    if (size >= 2 * HugePage) {
-        block = std::aligned_alloc(HugePage, (size + HugePage - 1) / HugePage * HugePage);
-#if defined(MADV_HUGEPAGE)
-        if (block != nullptr) {
-            (void)::madvise(block, size, MADV_HUGEPAGE); // a hint; without it, small pages
-        }
-#endif
-    } else {
-        block = std::malloc(std::max<std::size_t>(size, 1));
-    }
-    if (block == nullptr) {
-        throw std::bad_alloc();
-    }
-    mBlocks.emplace_back(static_cast<char*>(block));
+    // Not initialised: the reader fills it.
+    mBlocks.emplace_back(static_cast<char*>(detail::AllocateLarge(size)));
     mBlockBytes += size;
     return mBlocks.back().get();
 }
