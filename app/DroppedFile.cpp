@@ -1,6 +1,7 @@
 #include "app/DroppedFile.h"
 
-#include <QFile>
+#include "app/PathText.h"
+
 #include <QMimeData>
 #include <QUrl>
 
@@ -18,7 +19,7 @@ std::optional<std::string> DroppedHolidayFile(const QMimeData* data) {
     if (!path.endsWith(QStringLiteral(".hol"), Qt::CaseInsensitive)) {
         return std::nullopt;
     }
-    return QFile::encodeName(path).toStdString();
+    return PathToStdString(path);
 }
 
 } // namespace app
