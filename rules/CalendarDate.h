@@ -39,6 +39,9 @@ public:
     friend bool operator==(const CalendarDate&, const CalendarDate&) = default;
     friend auto operator<=>(const CalendarDate&, const CalendarDate&) = default;
 
+    // 1 January 1970, for a date that is assigned before it is read.
+    CalendarDate() noexcept = default;
+
 private:
     explicit CalendarDate(std::int64_t days) noexcept : mDays(days) {}
 

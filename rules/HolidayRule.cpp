@@ -120,19 +120,49 @@ PreparedHolidayRule::PreparedHolidayRule(std::string_view startDate, std::string
     }
 }
 
+RuleYear::RuleYear(std::uint16_t year, std::uint16_t easterDay, std::uint16_t easterMonth) noexcept
+    : Year(year), EasterDay(easterDay), EasterMonth(easterMonth) {
+    if (!CalendarDate::IsValidYmd(year, 1, 1) ||
+        !CalendarDate::IsValidYmd(year, easterMonth, easterDay)) {
+        return;
+    }
+    Valid = true;
+    Leap = CalendarDate::IsValidYmd(year, 2, 29);
+    FirstDay = CalendarDate::FromYmd(year, 1, 1);
+    FirstWeekday = FirstDay.DayOfWeek() - 1;
+    EasterOffset = static_cast<int>(
+        CalendarDate::FromYmd(year, easterMonth, easterDay).DayNumber() - FirstDay.DayNumber());
+}
+
 CalendarDate PreparedHolidayRule::Evaluate(std::uint16_t year, std::uint16_t easterDay,
                                            std::uint16_t easterMonth) const {
-    if (mStart == Start::Other || !mOffsetRead ||
-        (mStart == Start::DayMonth && !CalendarDate::IsValidYmd(year, mMonth, mDay))) {
-        return EvaluateHolidayRule(mStartText, mWeekdayText, mOffsetText, year, easterDay,
-                                   easterMonth);
+    return Evaluate(RuleYear(year, easterDay, easterMonth));
+}
+
+CalendarDate PreparedHolidayRule::Evaluate(const RuleYear& year) const {
+    // Days before each month, in a common and in a leap year.
+    static constexpr int DaysBefore[2][13] = {
+        {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
+        {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366}};
+    const int leap = year.Leap ? 1 : 0;
+    if (mStart == Start::Other || !mOffsetRead || !year.Valid ||
+        (mStart == Start::DayMonth &&
+         mDay > DaysBefore[leap][mMonth] - DaysBefore[leap][mMonth - 1])) {
+        return EvaluateHolidayRule(mStartText, mWeekdayText, mOffsetText, year.Year, year.EasterDay,
+                                   year.EasterMonth);
     }
-    CalendarDate date = mStart == Start::Easter
-                            ? CalendarDate::FromYmd(year, easterMonth, easterDay)
-                            : CalendarDate::FromYmd(year, mMonth, mDay);
+    // Days from 1 January: the start, then the move to the target weekday.
+    std::int64_t days =
+        mStart == Start::Easter ? year.EasterOffset : DaysBefore[leap][mMonth - 1] + mDay - 1;
     if (mDirection != 0) {
-        date = MoveToWeekday(date, mDirection, mTarget);
+        const int weekday = static_cast<int>((year.FirstWeekday + days) % 7);
+        int forward = mTarget - 1 - weekday; // steps to the target on or after the start
+        if (forward < 0) {
+            forward += 7;
+        }
+        days += mDirection > 0 ? forward : -((7 - forward) % 7);
     }
+    CalendarDate date = year.FirstDay.AddDays(days);
     if (mOffsetText != "0") {
         date = date.AddDays(mOffset);
     }

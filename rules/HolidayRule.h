@@ -22,6 +22,21 @@ namespace rules {
                                                std::string_view offset, std::uint16_t year,
                                                std::uint16_t easterDay, std::uint16_t easterMonth);
 
+// A year as the rules of a report need it, worked out once for all of them: its first day, its
+// weekday, whether it is a leap year, and its Easter date as given (Ostern's).
+struct RuleYear {
+    RuleYear(std::uint16_t year, std::uint16_t easterDay, std::uint16_t easterMonth) noexcept;
+
+    std::uint16_t Year;
+    std::uint16_t EasterDay;
+    std::uint16_t EasterMonth;
+    bool Valid = false; // the year and its Easter date are dates of years 1 to 9999
+    bool Leap = false;
+    int FirstWeekday = 0;  // of 1 January: 0 Sunday .. 6 Saturday
+    int EasterOffset = 0;  // days from 1 January to Easter Sunday
+    CalendarDate FirstDay; // 1 January
+};
+
 // One rule's texts read once, for its evaluation in many years. Evaluate gives exactly what
 // EvaluateHolidayRule gives for the same texts, and throws the same errors in the same order;
 // the texts must stay alive and unchanged while the rule is used.
@@ -32,6 +47,7 @@ public:
 
     [[nodiscard]] CalendarDate Evaluate(std::uint16_t year, std::uint16_t easterDay,
                                         std::uint16_t easterMonth) const;
+    [[nodiscard]] CalendarDate Evaluate(const RuleYear& year) const;
 
 private:
     enum class Start : std::uint8_t { Easter, DayMonth, Other };

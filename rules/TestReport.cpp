@@ -90,10 +90,10 @@ void BuildTestReport(const holiday::HolidayTable& table, const LocaleDateSetting
             prepare(1);
         }
         const EasterDate easter = Ostern(year);
+        const RuleYear ruleYear(static_cast<std::uint16_t>(year), easter.Day, easter.Month);
         DateTexts dates(year, settings);
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            const CalendarDate date =
-                rows[i].Rule.Evaluate(static_cast<std::uint16_t>(year), easter.Day, easter.Month);
+            const CalendarDate date = rows[i].Rule.Evaluate(ruleYear);
             line.clear();
             dates.Append(line, date);
             line += ": ";

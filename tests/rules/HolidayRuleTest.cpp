@@ -155,10 +155,14 @@ TEST(PreparedHolidayRule, GivesWhatTheFullEvaluationGivesEveryYear) {
         {"1.5.", "0", "0"},       {" 1.5", "0", "0"},     {"001.5", "0", "0"},
         {"easter", "0", "0"},     {"Easter", "Sa-", "0"}, {"31.12", "0", "99999999"},
         {"1.1", "0", "-9999999"}, {"", "0", "0"},         {"7.7", "", ""},
+        {"1.1", "-Mo", "0"},      {"31.12", "+Th", "+3"}, {"Easter", "-Fr", "-1"},
     };
     for (const auto& t : texts) {
         const rules::PreparedHolidayRule rule(t.Start, t.Weekday, t.Offset);
-        for (std::uint16_t year = 2000; year <= 2016; ++year) {
+        // Years 1 and 2 (the formula's truncating division), around the report years, 9999.
+        for (const int y :
+             {1, 2, 998, 1995, 2000, 2004, 2005, 2009, 2011, 2013, 2015, 2016, 2100, 9999}) {
+            const auto year = static_cast<std::uint16_t>(y);
             const rules::EasterDate easter = rules::Ostern(year);
             EXPECT_EQ(Outcome([&] { return rule.Evaluate(year, easter.Day, easter.Month); }),
                       Outcome([&] { return Evaluate(t.Start, t.Weekday, t.Offset, year); }))
