@@ -19,6 +19,36 @@ namespace {
 // The least block size when the input's size is not known.
 constexpr std::size_t MinBlockSize = std::size_t{1} << 20;
 
+// The 0x00 bytes in [p, end): sixteen bytes at a time, their counts summed per lane (at most
+// 255 blocks before the sums are taken); the last few bytes in one block that overlaps the ones
+// already counted.
+std::int64_t CountZeros(const char* p, const char* end) noexcept {
+    std::int64_t count = 0;
+    const char* q = p;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    while (end - q >= 16) {
+        __m128i sums = zero;
+        for (int blocks = 0; blocks < 255 && end - q >= 16; ++blocks, q += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+            sums = _mm_sub_epi8(sums, _mm_cmpeq_epi8(bytes, zero));
+        }
+        const __m128i total = _mm_sad_epu8(sums, zero);
+        count += _mm_cvtsi128_si32(total) + _mm_cvtsi128_si32(_mm_srli_si128(total, 8));
+    }
+    if (q != end && end - p >= 16) {
+        const auto left = static_cast<unsigned>(end - q);
+        const auto zeros = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16)), zero)));
+        return count + detail::CountBits16(zeros >> (16 - left));
+    }
+#endif
+    for (; q < end; ++q) {
+        count += *q == '\0' ? 1 : 0;
+    }
+    return count;
+}
+
 std::int32_t ToCount(std::int64_t n) {
     if (n > std::numeric_limits<std::int32_t>::max()) {
         throw EInvalidGridOperation("Gitter zu groß für Operation");
@@ -90,73 +120,12 @@ void HolidayFileParser::Feed(const char* data, std::size_t size) {
 
 bool HolidayFileParser::ScanRow(const char* row, const char* end) noexcept {
     RowScan& s = mScan;
-    const char* p = row + s.Scanned;
-#if defined(__SSE2__)
-    // Sixteen bytes at a time: the 0x00 bytes are summed per lane (at most 255 blocks before the
-    // sums are taken), the high bits or-ed together, until a block holds the row's 0x01.
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i one = _mm_set1_epi8(1);
-    __m128i zeroSums = zero;
-    __m128i highs = zero;
-    int blocks = 0;
-    auto takeSums = [&] {
-        const __m128i sums = _mm_sad_epu8(zeroSums, zero);
-        s.Zeros += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
-        zeroSums = zero;
-        blocks = 0;
-    };
-    // Thirty-two bytes at a time while neither half holds the row's end.
-    while (end - p >= 32) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(a, one), _mm_cmpeq_epi8(b, one))) != 0) {
-            break;
-        }
-        zeroSums = _mm_sub_epi8(zeroSums, _mm_cmpeq_epi8(a, zero));
-        zeroSums = _mm_sub_epi8(zeroSums, _mm_cmpeq_epi8(b, zero));
-        highs = _mm_or_si128(highs, _mm_or_si128(a, b));
-        p += 32;
-        blocks += 2;
-        if (blocks >= 254) {
-            takeSums();
-        }
-    }
-    while (end - p >= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i zeros = _mm_cmpeq_epi8(bytes, zero);
-        const auto ends = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, one)));
-        if (ends != 0) {
-            const unsigned before = (1u << __builtin_ctz(ends)) - 1;
-            takeSums();
-            s.Zeros +=
-                detail::CountBits16(static_cast<unsigned>(_mm_movemask_epi8(zeros)) & before);
-            s.High = s.High || _mm_movemask_epi8(highs) != 0 ||
-                     (static_cast<unsigned>(_mm_movemask_epi8(bytes)) & before) != 0;
-            s.Scanned =
-                static_cast<std::size_t>(p - row) + static_cast<std::size_t>(__builtin_ctz(ends));
-            return true;
-        }
-        zeroSums = _mm_sub_epi8(zeroSums, zeros);
-        highs = _mm_or_si128(highs, bytes);
-        p += 16;
-        if (++blocks == 255) {
-            takeSums();
-        }
-    }
-    takeSums();
-    s.High = s.High || _mm_movemask_epi8(highs) != 0;
-#endif
-    for (; p < end; ++p) {
-        const auto byte = static_cast<unsigned char>(*p);
-        if (byte == 1) {
-            s.Scanned = static_cast<std::size_t>(p - row);
-            return true;
-        }
-        s.Zeros += byte == 0 ? 1 : 0;
-        s.High = s.High || byte >= 0x80;
-    }
-    s.Scanned = static_cast<std::size_t>(end - row);
-    return false;
+    const char* const from = row + s.Scanned;
+    const void* found = std::memchr(from, '\x01', static_cast<std::size_t>(end - from));
+    const char* const stop = found != nullptr ? static_cast<const char*>(found) : end;
+    s.Zeros += CountZeros(from, stop);
+    s.Scanned = static_cast<std::size_t>(stop - row);
+    return found != nullptr;
 }
 
 void HolidayFileParser::StoreRow(const char* row) {
@@ -181,7 +150,7 @@ void HolidayFileParser::StoreRow(const char* row) {
     // The delimiters are no continuation bytes, so a well-formed row has well-formed cells.
     const char* const rowEnd = row + mScan.Scanned;
     const std::string_view bytes(row, mScan.Scanned);
-    const bool wellFormed = !mScan.High || WellFormedRow(row, rowEnd);
+    const bool wellFormed = WellFormedRow(row, rowEnd);
     const CellStore& store = mTable.Cells();
     const bool overTexts = index < store.RowEnd() && store.LastCol(index) >= 0;
     if (wellFormed && !overTexts && CellStore::Adoptable(filledSize, lastCol)) {

@@ -47,7 +47,6 @@ private:
     struct RowScan {
         std::size_t Scanned = 0; // bytes looked at
         std::int64_t Zeros = 0;  // 0x00 bytes among them
-        bool High = false;       // some byte >= 0x80
     };
 
     // Scans on from the row's start up to end; true when the row's 0x01 was found (at
