@@ -108,16 +108,6 @@ void HolidayFileParser::Commit(std::size_t n) {
     GrowCounts();
 }
 
-void HolidayFileParser::Feed(const char* data, std::size_t size) {
-    while (size > 0) {
-        const std::size_t n = std::min(size, MinBlockSize);
-        std::memcpy(Room(n), data, n);
-        Commit(n);
-        data += n;
-        size -= n;
-    }
-}
-
 bool HolidayFileParser::ScanRow(const char* row, const char* end) noexcept {
     RowScan& s = mScan;
     const char* const from = row + s.Scanned;

@@ -34,8 +34,6 @@ public:
     // throws (EInvalidGridOperation when a count would pass its limit); the cells stored
     // before stay.
     void Commit(std::size_t n);
-    // Room and Commit for bytes that lie elsewhere.
-    void Feed(const char* data, std::size_t size);
     // For input that ends early: stores the cells of the unfinished last row that a 0x00 ended,
     // as reading byte by byte would have stored them already; the counts stay.
     void StoreUnfinishedCells();
