@@ -221,7 +221,7 @@ void SaveToStream(const HolidayTable& table, std::ostream& out, TextEncoding) {
     });
 }
 
-void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding) {
+ReadLosses LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding) {
     std::streamoff remaining = -1;
     if (const std::streampos start = in.tellg(); start != std::streampos(-1)) {
         in.seekg(0, std::ios::end);
@@ -261,6 +261,7 @@ void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding) {
         }
     }
     parser.Finish();
+    return parser.Losses();
 }
 
 } // namespace holiday

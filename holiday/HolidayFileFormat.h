@@ -1,6 +1,7 @@
 #pragma once
 
 #include "holiday/HolidayTable.h"
+#include "holiday/ReadLosses.h"
 
 #include <cstddef>
 #include <functional>
@@ -19,10 +20,11 @@ enum class TextEncoding { Utf8 };
 void SaveToStream(const HolidayTable& table, std::ostream& out, TextEncoding = TextEncoding::Utf8);
 // Reads from the stream's position to the end it has now, growing the table cell by cell and
 // ending with RowCount - 1. Does not reset the table first. A cell that is not well-formed
-// UTF-8 reads as empty. Throws EFOpenError "Der Datenstrom konnte nicht vollständig gelesen
+// UTF-8 reads as empty, and bytes after the last 0x01 are not read; the result names both.
+// Throws EFOpenError "Der Datenstrom konnte nicht vollständig gelesen
 // werden" when the stream ends before that end or fails; what was read before stays. Throws
 // EInvalidGridOperation when a count would pass its limit.
-void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding = TextEncoding::Utf8);
+ReadLosses LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding = TextEncoding::Utf8);
 
 namespace detail {
 

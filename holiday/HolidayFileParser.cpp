@@ -152,7 +152,13 @@ void HolidayFileParser::StoreRow(const char* row) {
             const void* zero = std::memchr(start, '\0', static_cast<std::size_t>(rowEnd - start));
             const char* stop = zero != nullptr ? static_cast<const char*>(zero) : rowEnd;
             const std::string_view cell(start, static_cast<std::size_t>(stop - start));
-            mTexts.push_back(wellFormed || IsWellFormedUtf8(cell) ? cell : std::string_view());
+            if (wellFormed || IsWellFormedUtf8(cell)) {
+                mTexts.push_back(cell);
+            } else {
+                mTexts.emplace_back();
+                mLosses.IllFormedCells.push_back(
+                    {index, static_cast<std::int32_t>(mTexts.size() - 1)});
+            }
             if (zero == nullptr) {
                 break;
             }
@@ -220,7 +226,11 @@ void HolidayFileParser::EndCell(std::string_view bytes, bool endsRow) {
     }
     const auto col = static_cast<std::int32_t>(mCell - 1);
     const auto row = static_cast<std::int32_t>(mRow - 1);
-    mTable.SetCell(col, row, IsWellFormedUtf8(bytes) ? bytes : std::string_view());
+    const bool wellFormed = IsWellFormedUtf8(bytes);
+    if (!wellFormed && !mUnfinishedStored) {
+        mLosses.IllFormedCells.push_back({row, col});
+    }
+    mTable.SetCell(col, row, wellFormed ? bytes : std::string_view());
     if (endsRow) {
         ++mRow;
         if (mTable.RowCount() < mRow) {
@@ -242,6 +252,12 @@ void HolidayFileParser::StoreUnfinishedCells() {
 }
 
 void HolidayFileParser::Finish() {
+    // The cells of the unfinished row stay beyond the counts, unseen: all of its bytes count
+    // as not read.
+    if (mBlock != nullptr && mFilled > mRowStart) {
+        mLosses.UnreadBytes = mFilled - mRowStart;
+        mLosses.NoRowEnd = mRow == 1;
+    }
     StoreUnfinishedCells();
     GrowCounts();
     mTable.SetRowCount(mTable.RowCount() - 1);

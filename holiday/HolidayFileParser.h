@@ -1,6 +1,7 @@
 #pragma once
 
 #include "holiday/HolidayTable.h"
+#include "holiday/ReadLosses.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -39,6 +40,9 @@ public:
     void StoreUnfinishedCells();
     // The input is complete: the unfinished row's cells, then RowCount - 1.
     void Finish();
+    // What the input held that the table does not: the cells that read as empty for not being
+    // well-formed UTF-8, and after Finish the bytes that no row end closed.
+    [[nodiscard]] const ReadLosses& Losses() const noexcept { return mLosses; }
 
 private:
     // What the scan of the row being read has found so far (offsets from the row's start).
@@ -83,6 +87,7 @@ private:
     // Commit and before any cell is stored by itself.
     std::int32_t mNeededCols = 0;
     std::int32_t mNeededRows = 0;
+    ReadLosses mLosses;
 };
 
 } // namespace holiday
