@@ -341,9 +341,9 @@ ReadLosses OpenHolidayFile(HolidayTable& table, const std::string& path) {
     return OpenHolidayFile(table, reader);
 }
 
-ReadLosses OpenHolidayFile(HolidayTable& table, HolidayFileReader& reader) {
+ReadLosses OpenHolidayFile(HolidayTable& table, HolidayFileReader& reader, TextEncoding encoding) {
     table.ResetForOpen();
-    return reader.ReadInto(table);
+    return reader.ReadInto(table, encoding);
 }
 
 } // namespace holiday

@@ -42,7 +42,8 @@ ReadLosses LoadFromFile(HolidayTable& table, const std::string& path,
 // EFOpenError; on an open failure the table is exactly as it was.
 ReadLosses OpenHolidayFile(HolidayTable& table, const std::string& path);
 // The same for a file already opened: resets the table and reads reader into it.
-ReadLosses OpenHolidayFile(HolidayTable& table, HolidayFileReader& reader);
+ReadLosses OpenHolidayFile(HolidayTable& table, HolidayFileReader& reader,
+                           TextEncoding = TextEncoding::Utf8);
 
 namespace detail {
 

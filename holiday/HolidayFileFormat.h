@@ -12,7 +12,9 @@ namespace holiday {
 // The .hol format: UTF-8 cell texts, 0x00 between the cells of a row, 0x01 after each row,
 // nothing else.
 
-enum class TextEncoding { Utf8 };
+// Utf8: a cell that is not well-formed UTF-8 reads as empty. Unchecked: cells read as the bytes
+// they are, for a caller that decodes them itself (from a legacy encoding); writing is the same.
+enum class TextEncoding { Utf8, Unchecked };
 
 // Writes the table: RowCount rows of ColCount cells, fixed rows and columns included. Throws
 // EFCreateError "Der Datenstrom konnte nicht vollständig geschrieben werden" when the stream

@@ -58,8 +58,10 @@ std::int32_t ToCount(std::int64_t n) {
 
 } // namespace
 
-HolidayFileParser::HolidayFileParser(HolidayTable& table, std::size_t expectedSize)
-    : mTable(table), mBatch(table), mExpected(expectedSize) {}
+HolidayFileParser::HolidayFileParser(HolidayTable& table, std::size_t expectedSize,
+                                     TextEncoding encoding)
+    : mTable(table), mBatch(table), mExpected(expectedSize),
+      mCheckUtf8(encoding == TextEncoding::Utf8) {}
 
 HolidayFileParser::~HolidayFileParser() {
     DropUnusedBlock();
@@ -140,7 +142,7 @@ void HolidayFileParser::StoreRow(const char* row) {
     // The delimiters are no continuation bytes, so a well-formed row has well-formed cells.
     const char* const rowEnd = row + mScan.Scanned;
     const std::string_view bytes(row, mScan.Scanned);
-    const bool wellFormed = WellFormedRow(row, rowEnd);
+    const bool wellFormed = !mCheckUtf8 || WellFormedRow(row, rowEnd);
     const CellStore& store = mTable.Cells();
     const bool overTexts = index < store.RowEnd() && store.LastCol(index) >= 0;
     if (wellFormed && !overTexts && CellStore::Adoptable(filledSize, lastCol)) {
@@ -226,7 +228,7 @@ void HolidayFileParser::EndCell(std::string_view bytes, bool endsRow) {
     }
     const auto col = static_cast<std::int32_t>(mCell - 1);
     const auto row = static_cast<std::int32_t>(mRow - 1);
-    const bool wellFormed = IsWellFormedUtf8(bytes);
+    const bool wellFormed = !mCheckUtf8 || IsWellFormedUtf8(bytes);
     if (!wellFormed && !mUnfinishedStored) {
         mLosses.IllFormedCells.push_back({row, col});
     }

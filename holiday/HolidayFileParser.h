@@ -1,5 +1,6 @@
 #pragma once
 
+#include "holiday/HolidayFileFormat.h"
 #include "holiday/HolidayTable.h"
 #include "holiday/ReadLosses.h"
 
@@ -24,7 +25,9 @@ namespace holiday {
 class HolidayFileParser {
 public:
     // expectedSize: the bytes that will come, when known (one block then holds them all).
-    explicit HolidayFileParser(HolidayTable& table, std::size_t expectedSize = 0);
+    // encoding Unchecked stores every cell as its bytes, well-formed UTF-8 or not.
+    explicit HolidayFileParser(HolidayTable& table, std::size_t expectedSize = 0,
+                               TextEncoding encoding = TextEncoding::Utf8);
     ~HolidayFileParser();
     HolidayFileParser(const HolidayFileParser&) = delete;
     HolidayFileParser& operator=(const HolidayFileParser&) = delete;
@@ -69,6 +72,7 @@ private:
     HolidayTable& mTable;
     HolidayTable::NotificationBatch mBatch;
     std::size_t mExpected;
+    bool mCheckUtf8;
     char* mBlock = nullptr; // the block being filled
     std::size_t mBlockSize = 0;
     std::size_t mFilled = 0;    // bytes in the block

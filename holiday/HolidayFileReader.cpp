@@ -88,14 +88,14 @@ HolidayFileReader HolidayFileReader::StandardInput() {
     return HolidayFileReader(FileDescriptor(fd), StandardInputName, !regular);
 }
 
-ReadLosses HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding) {
+ReadLosses HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding encoding) {
     struct stat st {};
     if (::fstat(mFile.Get(), &st) != 0) {
         throw EFOpenError(detail::ReadErrorMessage(mPath, detail::SystemErrorText(errno)));
     }
     // The file goes straight into one block that the table keeps: its rows are stored as
     // those bytes.
-    HolidayFileParser parser(table, mStream ? 0 : static_cast<std::size_t>(st.st_size));
+    HolidayFileParser parser(table, mStream ? 0 : static_cast<std::size_t>(st.st_size), encoding);
     if (mStream) {
         ReadStream(parser);
     } else {

@@ -7,6 +7,7 @@
 #include "rules/Easter.h"
 #include "rules/HolidayRule.h"
 #include "rules/RuleColumns.h"
+#include "tools/holtool/InputFile.h"
 #include "tools/holtool/ToolError.h"
 
 #include <array>
@@ -144,12 +145,24 @@ int RunCheck(const std::vector<std::string>& files, YearRange years, std::ostrea
     bool unreadable = false;
     for (const std::string& file : files) {
         holiday::HolidayTable table;
+        holiday::ReadLosses losses;
         try {
-            holiday::OpenHolidayFile(table, file);
+            losses = ReadInputFile(table, file);
         } catch (const holiday::Exception& error) {
             PrintError(out, err, holiday::DisplayText(error));
             unreadable = true;
             continue;
+        }
+        // What the file holds that the editor cannot show, and a save would drop.
+        for (const holiday::CellPlace& cell : losses.IllFormedCells) {
+            out << file << ':' << cell.Row << ':' << cell.Col << ": " << holiday::IllFormedCellText
+                << '\n';
+            anyFault = true;
+        }
+        if (losses.UnreadBytes > 0) {
+            out << file << ':' << table.RowCount()
+                << ":0: " << holiday::LossSentences(losses).back() << '\n';
+            anyFault = true;
         }
         for (const CellFault& fault : FindRuleFaults(table, years)) {
             out << file << ':' << fault.Row << ':' << fault.Col << ": " << fault.Message
