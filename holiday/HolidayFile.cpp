@@ -108,7 +108,9 @@ extern "C" void RemoveTemporaryAndEnd(int signal) {
     if (const char* path = gTemporaryPath) {
         ::unlink(path);
     }
-    ::signal(signal, SIG_DFL);
+    struct sigaction original {};
+    original.sa_handler = SIG_DFL;
+    ::sigaction(signal, &original, nullptr);
     ::raise(signal); // delivered, and ends the process, when the handler returns
 }
 
@@ -163,7 +165,9 @@ void DisarmRemovalOnSignal(const char* path) noexcept {
     const HeldSignals held;
     for (std::size_t i = 0; i < EndingSignalCount; ++i) {
         if (gHandled[i]) {
-            ::signal(EndingSignals[i], SIG_DFL);
+            struct sigaction original {};
+            original.sa_handler = SIG_DFL;
+            ::sigaction(EndingSignals[i], &original, nullptr);
             gHandled[i] = false;
         }
     }

@@ -159,7 +159,7 @@ void HolidayFileParser::StoreRow(const char* row) {
             } else {
                 mTexts.emplace_back();
                 mLosses.IllFormedCells.push_back(
-                    {index, static_cast<std::int32_t>(mTexts.size() - 1)});
+                    {static_cast<std::int32_t>(mTexts.size() - 1), index});
             }
             if (zero == nullptr) {
                 break;
@@ -230,7 +230,7 @@ void HolidayFileParser::EndCell(std::string_view bytes, bool endsRow) {
     const auto row = static_cast<std::int32_t>(mRow - 1);
     const bool wellFormed = !mCheckUtf8 || IsWellFormedUtf8(bytes);
     if (!wellFormed && !mUnfinishedStored) {
-        mLosses.IllFormedCells.push_back({row, col});
+        mLosses.IllFormedCells.push_back({col, row});
     }
     mTable.SetCell(col, row, wellFormed ? bytes : std::string_view());
     if (endsRow) {

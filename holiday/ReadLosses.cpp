@@ -14,7 +14,7 @@ std::vector<std::string> LossSentences(const ReadLosses& losses) {
     std::vector<std::string> sentences;
     const std::size_t cells = losses.IllFormedCells.size();
     if (cells > 0) {
-        const CellPlace first = losses.IllFormedCells.front();
+        const GridCoord first = losses.IllFormedCells.front();
         const std::string place =
             "Zeile " + std::to_string(first.Row) + ", Spalte " + std::to_string(first.Col) + ".";
         sentences.push_back(

@@ -1,23 +1,18 @@
 #pragma once
 
+#include "holiday/GridCoord.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace holiday {
 
-// A cell by its place in the grid, both counted from 0.
-struct CellPlace {
-    std::int32_t Row = 0;
-    std::int32_t Col = 0;
-    friend bool operator==(const CellPlace&, const CellPlace&) = default;
-};
-
 // What reading a file left out of the table: the file's bytes are all there only when this is
 // Empty. A save of the table writes the file without them.
 struct ReadLosses {
     // Cells that are not well-formed UTF-8 and read as empty, in the order of the file.
-    std::vector<CellPlace> IllFormedCells;
+    std::vector<GridCoord> IllFormedCells;
     // Bytes after the last row end (0x01) that were not read; all of a file that has none.
     std::uint64_t UnreadBytes = 0;
     // Whether the file holds no row end at all (while it holds bytes).

@@ -176,8 +176,8 @@ TEST(HolidayFileFormatTest, StrictUtf8DecodingEmptiesOnlyTheFaultyCell) {
         HolidayTable t;
         const ReadLosses losses = Load(t, "L\0"s + c.cell + "\0R\x01"s);
         EXPECT_EQ(Visible(t), (Rows{{"L", c.wellFormed ? c.cell : "", "R"}}));
-        const std::vector<CellPlace> faulty =
-            c.wellFormed ? std::vector<CellPlace>{} : std::vector<CellPlace>{{0, 1}};
+        const std::vector<GridCoord> faulty =
+            c.wellFormed ? std::vector<GridCoord>{} : std::vector<GridCoord>{{1, 0}};
         EXPECT_EQ(losses.IllFormedCells, faulty);
     }
 }
@@ -188,7 +188,7 @@ TEST(HolidayFileFormatTest, WhatReadingLeavesOutIsNamed) {
     struct Case {
         const char* name;
         std::string bytes;
-        std::vector<CellPlace> illFormed;
+        std::vector<GridCoord> illFormed; // (column, row)
         std::uint64_t unread;
         std::vector<std::string> sentences;
     };
@@ -203,7 +203,7 @@ TEST(HolidayFileFormatTest, WhatReadingLeavesOutIsNamed) {
          {"1 Zelle ist kein gültiges UTF-8 und wurde leer gelesen: Zeile 0, Spalte 0."}},
         {"several rows",
          many,
-         {{1, 0}, {1, 2}, {2, 3}},
+         {{0, 1}, {2, 1}, {3, 2}},
          0,
          {"3 Zellen sind kein gültiges UTF-8 und wurden leer gelesen, die erste in Zeile 1, "
           "Spalte 0."}},

@@ -154,7 +154,7 @@ int RunCheck(const std::vector<std::string>& files, YearRange years, std::ostrea
             continue;
         }
         // What the file holds that the editor cannot show, and a save would drop.
-        for (const holiday::CellPlace& cell : losses.IllFormedCells) {
+        for (const holiday::GridCoord& cell : losses.IllFormedCells) {
             out << file << ':' << cell.Row << ':' << cell.Col << ": " << holiday::IllFormedCellText
                 << '\n';
             anyFault = true;
