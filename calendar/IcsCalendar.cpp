@@ -181,7 +181,9 @@ void IcsCalendar::Events::Starts(const Event& event, std::int32_t last, Take&& t
     std::set<rules::CalendarDate> starts{event.Start};
     starts.insert(event.Extra.begin(), event.Extra.end());
     for (const icalrecurrencetype& rule : event.Recurrences) {
-        icaltimetype first = icaltime_null_date();
+        // Not icaltime_null_date(): the iterator reads its time of day of -1 as the day before.
+        icaltimetype first{};
+        first.is_date = 1;
         const rules::CalendarDate::Ymd ymd = event.Start.ToYmd();
         first.year = ymd.Year;
         first.month = ymd.Month;
