@@ -2,6 +2,7 @@
 
 #include "holiday/HolidayTable.h"
 #include "rules/RuleColumns.h"
+#include "rules/RuleWalk.h"
 
 #include <algorithm>
 #include <array>
@@ -130,12 +131,10 @@ void CalendarImport::MergeInto(holiday::HolidayTable& table, const std::string& 
 
     // The dates of every rule row of the table, and the first row that gives them.
     std::map<DateKey, std::int32_t> rows;
-    for (std::int32_t row = FirstRuleRow; row <= lastUsed; ++row) {
-        rules::RuleTexts rule{table.GetCell(rules::StartDateCol, row),
-                              table.GetCell(rules::WeekdayCol, row),
-                              table.GetCell(rules::OffsetCol, row)};
-        if (!rule.StartDate.empty()) {
-            rows.try_emplace(KeyOf(mFinder.DatesOf(rule)), row);
+    {
+        rules::RuleWalk walk(table, {FirstRuleRow, lastUsed + 1});
+        for (const rules::RuleRow& row : walk.Rows()) {
+            rows.try_emplace(KeyOf(mFinder.DatesOf(row.Rule)), row.Row);
         }
     }
 

@@ -1,7 +1,7 @@
 #include "rules/RuleFinder.h"
 
 #include "holiday/Exception.h"
-#include "rules/Easter.h"
+#include "rules/RuleWalk.h"
 
 #include <algorithm>
 #include <array>
@@ -21,16 +21,11 @@ constexpr std::int32_t CenturyLast = 2099;
 constexpr std::size_t MaxClosestSeeds = 16;
 constexpr int MaxWeekdayOffset = 6;
 
-RuleYear MakeRuleYear(std::int32_t year) {
-    const EasterDate easter = Ostern(year);
-    return RuleYear(static_cast<std::uint16_t>(year), easter.Day, easter.Month);
-}
-
 std::vector<RuleYear> MakeRuleYears(std::int32_t first, std::int32_t last) {
     std::vector<RuleYear> years;
     years.reserve(static_cast<std::size_t>(last - first + 1));
     for (std::int32_t year = first; year <= last; ++year) {
-        years.push_back(MakeRuleYear(year));
+        years.push_back(RuleYearOf(year));
     }
     return years;
 }
@@ -253,7 +248,11 @@ RuleSearch RuleFinder::FindClosest(std::span<const std::optional<CalendarDate>> 
 }
 
 std::vector<std::optional<CalendarDate>> RuleFinder::DatesOf(const RuleTexts& rule) const {
-    const PreparedHolidayRule prepared(rule.StartDate, rule.Weekday, rule.Offset);
+    return DatesOf(PreparedHolidayRule(rule.StartDate, rule.Weekday, rule.Offset));
+}
+
+std::vector<std::optional<CalendarDate>>
+RuleFinder::DatesOf(const PreparedHolidayRule& prepared) const {
     std::vector<std::optional<CalendarDate>> dates;
     dates.reserve(mYears.size());
     for (const RuleYear& year : mYears) {

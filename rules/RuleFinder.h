@@ -66,6 +66,8 @@ public:
 
     // The date rule gives in each year of the span; nullopt where its evaluation fails.
     [[nodiscard]] std::vector<std::optional<CalendarDate>> DatesOf(const RuleTexts& rule) const;
+    [[nodiscard]] std::vector<std::optional<CalendarDate>>
+    DatesOf(const PreparedHolidayRule& rule) const;
 
 private:
     struct Candidate;

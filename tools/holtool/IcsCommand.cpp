@@ -4,9 +4,8 @@
 #include "holiday/FilePaths.h"
 #include "holiday/HolidayFile.h"
 #include "holiday/HolidayTable.h"
-#include "rules/Easter.h"
-#include "rules/HolidayRule.h"
 #include "rules/RuleColumns.h"
+#include "rules/RuleWalk.h"
 #include "tools/holtool/ToolError.h"
 
 #include <algorithm>
@@ -23,11 +22,6 @@ namespace holtool {
 namespace {
 
 using rules::FirstConfigCol;
-using rules::FirstRuleRow;
-using rules::OffsetCol;
-using rules::StartDateCol;
-using rules::TitleCol;
-using rules::WeekdayCol;
 
 // The last year whose events still have a day after them that iCalendar can write.
 constexpr std::int32_t LastIcsYear = YearRange::Max - 1;
@@ -127,26 +121,19 @@ std::vector<HolidayEvent> CollectEvents(const holiday::HolidayTable& table,
     const std::string config = table.GetCell(col, 0);
     std::vector<HolidayEvent> events;
     std::set<std::string> uids;
+    rules::RuleWalk walk(table);
     for (std::int32_t year = years.First; year <= years.Last; ++year) {
-        const rules::EasterDate easter = rules::Ostern(year);
-        for (std::int32_t row = FirstRuleRow; row < table.RowCount(); ++row) {
-            const std::string start = table.GetCell(StartDateCol, row);
-            if (start.empty()) {
-                continue;
-            }
-            const rules::CalendarDate date = rules::EvaluateHolidayRule(
-                start, table.GetCell(WeekdayCol, row), table.GetCell(OffsetCol, row),
-                static_cast<std::uint16_t>(year), easter.Day, easter.Month);
-            std::string mark = table.GetCell(col, row);
+        walk.WalkYear(year, [&](const rules::RuleRow& row, rules::CalendarDate date) {
+            std::string mark = table.GetCell(col, row.Row);
             if (!MarkSelected(mark, marks)) {
-                continue;
+                return;
             }
-            std::string title = table.GetCell(TitleCol, row);
+            std::string title(row.Title);
             std::string uid = EventUid(fileName, config, title, date);
             if (uids.insert(uid).second) {
                 events.push_back({std::move(title), std::move(mark), date, std::move(uid)});
             }
-        }
+        });
     }
     return events;
 }
