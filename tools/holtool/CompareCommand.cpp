@@ -109,8 +109,8 @@ int RunCompare(const CompareOptions& options, std::ostream& out, std::ostream& e
         return ExitOk;
     }
     out << "The rules of " << options.Config << " and the calendar differ in " << yearText << ": "
-        << calendarOnly << " dates only in the calendar, " << rulesOnly << " only in the rules, "
-        << otherTitles.size() << " under other titles\n";
+        << calendarOnly << (calendarOnly == 1 ? " date" : " dates") << " only in the calendar, "
+        << rulesOnly << " only in the rules, " << otherTitles.size() << " under other titles\n";
     return ExitFaults;
 }
 
