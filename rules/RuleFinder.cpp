@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <cstdio>
 #include <set>
 #include <stdexcept>
 #include <unordered_set>
@@ -40,9 +39,9 @@ std::optional<CalendarDate> DateIn(const PreparedHolidayRule& rule, const RuleYe
 }
 
 std::string StartText(int day, int month) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d.%02d", day % 100, month % 100);
-    return text;
+    const char text[5] = {static_cast<char>('0' + day / 10), static_cast<char>('0' + day % 10), '.',
+                          static_cast<char>('0' + month / 10), static_cast<char>('0' + month % 10)};
+    return std::string(text, sizeof text);
 }
 
 // dayOfWeek: Sunday 1 .. Saturday 7.
@@ -145,6 +144,9 @@ std::vector<RuleFinder::Candidate> RuleFinder::CandidatesFrom(std::size_t yearIn
 }
 
 std::vector<RuleTexts> RuleFinder::Distinct(std::vector<Candidate> fits) const {
+    if (fits.size() == 1) {
+        return {std::move(fits.front().Texts)};
+    }
     std::sort(fits.begin(), fits.end(),
               [](const Candidate& a, const Candidate& b) { return a.Rank < b.Rank; });
     std::set<std::vector<std::int32_t>> seen;
