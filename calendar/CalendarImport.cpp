@@ -129,33 +129,61 @@ void CalendarImport::MergeInto(holiday::HolidayTable& table, const std::string& 
         table.SetCell(col, 0, config);
     }
 
-    // The dates of every rule row of the table, and the first row that gives them.
-    std::map<DateKey, std::int32_t> rows;
+    // The rule rows of the table by the dates they give, in row order, with their titles.
+    struct Row {
+        std::int32_t Number;
+        std::string Title;
+        bool Taken = false; // by a title of this merge
+    };
+    std::map<DateKey, std::vector<Row>> rows;
     {
         rules::RuleWalk walk(table, {FirstRuleRow, lastUsed + 1});
         for (const rules::RuleRow& row : walk.Rows()) {
-            rows.try_emplace(KeyOf(mFinder.DatesOf(row.Rule)), row.Row);
+            rows[KeyOf(mFinder.DatesOf(row.Rule))].push_back({row.Row, std::string(row.Title)});
         }
     }
-
+    const auto take = [&](ImportedTitle& title, Row& row, bool added) {
+        row.Taken = true;
+        table.SetCell(col, row.Number, mark);
+        title.Row = row.Number;
+        title.Added = added;
+    };
+    // A row of the same dates and title first, then the first other row of the same dates that
+    // no title of this merge took, else a new row: two titles of one date keep a row each.
+    std::vector<std::pair<ImportedTitle*, std::vector<Row>*>> open;
     for (ImportedTitle& title : mTitles) {
+        title.Row = 0;
+        title.Added = false;
         if (!title.HasRule()) {
             continue;
         }
-        const rules::RuleTexts& rule = title.Search.Fits.front();
-        const auto [it, added] = rows.try_emplace(KeyOf(mFinder.DatesOf(rule)), lastUsed + 1);
-        if (added) {
-            ++lastUsed;
-            if (lastUsed >= table.RowCount()) {
-                table.SetRowCount(lastUsed + 1);
-            }
-            const std::array<std::string_view, 4> cells = {title.Title, rule.StartDate,
-                                                           rule.Weekday, rule.Offset};
-            table.SetRowCells(lastUsed, cells);
+        std::vector<Row>& same = rows[KeyOf(mFinder.DatesOf(title.Search.Fits.front()))];
+        const auto it = std::find_if(same.begin(), same.end(), [&](const Row& row) {
+            return !row.Taken && row.Title == title.Title;
+        });
+        if (it != same.end()) {
+            take(title, *it, false);
+        } else {
+            open.emplace_back(&title, &same);
         }
-        table.SetCell(col, it->second, mark);
-        title.Row = it->second;
-        title.Added = added;
+    }
+    for (auto& [title, same] : open) {
+        const auto it =
+            std::find_if(same->begin(), same->end(), [](const Row& row) { return !row.Taken; });
+        if (it != same->end()) {
+            take(*title, *it, false);
+            continue;
+        }
+        const rules::RuleTexts& rule = title->Search.Fits.front();
+        ++lastUsed;
+        if (lastUsed >= table.RowCount()) {
+            table.SetRowCount(lastUsed + 1);
+        }
+        const std::array<std::string_view, 4> cells = {title->Title, rule.StartDate, rule.Weekday,
+                                                       rule.Offset};
+        table.SetRowCells(lastUsed, cells);
+        same->push_back({lastUsed, title->Title});
+        take(*title, same->back(), true);
     }
 }
 

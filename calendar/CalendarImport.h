@@ -46,12 +46,14 @@ public:
     [[nodiscard]] bool AllHaveRules() const noexcept;
 
     // Writes the rules into the configuration column whose header (row 0, column 5 on) is
-    // config, appended as a new column when there is none: a rule row that gives the same
-    // date in every year of Years() as a title's rule (the first such row) gets mark in that
-    // column; otherwise the rule becomes a new row (title, start date, weekday, offset) after
-    // the last row that holds any text. Every other cell stays as it was. A table without
-    // any text is given the header row of a new file first (Title, Start, Direction, Offset,
-    // an empty cell, config). Rows whose rule is faulty in some year never match. The table's
+    // config, appended as a new column when there is none. Each title's rule goes to a rule
+    // row that gives the same date in every year of Years(): one of the same title if there is
+    // one, else the first such row that no other title of this merge took; that row gets mark
+    // in the column. Without such a row the rule becomes a new row (title, start date,
+    // weekday, offset) after the last row that holds any text. Every other cell stays as it
+    // was, so a second merge of the same calendar changes nothing. A table without any text
+    // is given the header row of a new file first (Title, Start, Direction, Offset, an empty
+    // cell, config). Rows whose rule is faulty in some year never match. The table's
     // observers hear of the merge once. Throws what the table's operations throw.
     void MergeInto(holiday::HolidayTable& table, const std::string& config,
                    const std::string& mark);

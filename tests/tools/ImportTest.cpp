@@ -202,29 +202,33 @@ TEST(ImportTest, IntoAFileMarksItsRowsAddsNewOnesAndKeepsTheRest) {
     const testsupport::TemporaryFolder folder("import-test");
     const std::string hol = folder.At("us.hol"), ics = folder.At("fed.ics");
     WriteBytes(hol, ReadBytes(MIREVO_SOURCE_DIR "/data/examples/us.hol"));
-    WriteBytes(ics, Calendar(Event("t", "Thanksgiving", "20201126",
-                                   "RRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=4TH;UNTIL=20291231\r\n") +
-                                 Event("c", "Christmas Day", "20201225",
-                                       "RRULE:FREQ=YEARLY;COUNT=10\r\n") +
-                                 Event("a", "Day after Thanksgiving", "20201127",
-                                       "RDATE;VALUE=DATE:20211126,20221125,20231124,20241129,"
-                                       "20251128,20261127,20271126,20281124,20291123\r\n"),
-                             "Federal"));
+    WriteBytes(
+        ics,
+        Calendar(Event("t", "Thanksgiving", "20201126",
+                       "RRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=4TH;UNTIL=20291231\r\n") +
+                     Event("c", "Christmas Day", "20201225", "RRULE:FREQ=YEARLY;COUNT=10\r\n") +
+                     Event("w", "Weihnachten", "20201225", "RRULE:FREQ=YEARLY;COUNT=10\r\n") +
+                     Event("a", "Day after Thanksgiving", "20201127",
+                           "RDATE;VALUE=DATE:20211126,20221125,20231124,20241129,"
+                           "20251128,20261127,20271126,20281124,20291123\r\n"),
+                 "Federal"));
     const nlohmann::json before = Dump(hol, folder.Path());
     for (int round = 0; round < 2; ++round) { // the second import finds its rows and column
         const ToolResult result =
             RunTool({"import", ics, "--into", hol, "-o", hol, "--mark", "*"}, folder.Path());
         EXPECT_EQ(result.Status, 0) << result.Out << result.Err;
-        EXPECT_EQ(result.Out,
-                  "Calendar \"Federal\", 2020-2029: 3 titles, 3 rules, 0 ambiguous, 0 without a "
-                  "rule\n"
-                  "  Thanksgiving: 22.11 +Th 0 (row 15)\n"
-                  "  Day after Thanksgiving: 23.11 +Fr 0 (" +
-                      std::string(round == 0 ? "new row" : "row") +
-                      " 19)\n"
-                      "  Christmas Day: 25.12 0 0 (row 17)\n");
+        const std::string added = round == 0 ? "new row" : "row";
+        EXPECT_EQ(result.Out, "Calendar \"Federal\", 2020-2029: 4 titles, 4 rules, 0 ambiguous, 0 "
+                              "without a rule\n"
+                              "  Thanksgiving: 22.11 +Th 0 (row 15)\n"
+                              "  Day after Thanksgiving: 23.11 +Fr 0 (" +
+                                  added +
+                                  " 19)\n"
+                                  "  Christmas Day: 25.12 0 0 (row 17)\n"
+                                  "  Weihnachten: 25.12 0 0 (" +
+                                  added + " 20)\n");
         const nlohmann::json after = Dump(hol, folder.Path());
-        ASSERT_EQ(after.size(), before.size() + 1);
+        ASSERT_EQ(after.size(), before.size() + 2);
         for (std::size_t row = 0; row < before.size(); ++row) {
             nlohmann::json kept = after[row];
             const std::string mark = kept.back();
@@ -232,8 +236,10 @@ TEST(ImportTest, IntoAFileMarksItsRowsAddsNewOnesAndKeepsTheRest) {
             EXPECT_EQ(kept, before[row]) << row;
             EXPECT_EQ(mark, row == 0 ? "Federal" : row == 15 || row == 17 ? "*" : "") << row;
         }
-        EXPECT_EQ(after.back(),
+        EXPECT_EQ(after[19],
                   nlohmann::json({"Day after Thanksgiving", "23.11", "+Fr", "0", "", "", "*"}));
+        // A title of its own keeps a row of its own, though another row gives its dates.
+        EXPECT_EQ(after[20], nlohmann::json({"Weihnachten", "25.12", "0", "0", "", "", "*"}));
     }
 }
 
