@@ -1,5 +1,6 @@
 #include "tools/holtool/IcsCommand.h"
 
+#include "calendar/IcsCalendar.h"
 #include "holiday/Exception.h"
 #include "holiday/FilePaths.h"
 #include "holiday/HolidayFile.h"
@@ -61,13 +62,6 @@ std::string Hex64(std::uint64_t value) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
     return text;
-}
-
-std::int32_t CurrentYear() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local.tm_year + 1900;
 }
 
 } // namespace
@@ -164,7 +158,8 @@ std::string CalendarText(const std::vector<HolidayEvent>& events, std::time_t st
 }
 
 int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err) {
-    const YearRange years = options.Years.value_or(YearRange{CurrentYear(), CurrentYear() + 1});
+    const YearRange years =
+        options.Years.value_or(YearRange{calendar::CurrentYear(), calendar::CurrentYear() + 1});
     if (years.Last > LastIcsYear) {
         throw ToolError("--years: a calendar ends with the year " + std::to_string(LastIcsYear));
     }
