@@ -1,5 +1,6 @@
 #include "app/GridCellEditor.h"
 
+#include "app/ErrorDisplay.h"
 #include "app/ShownText.h"
 
 #include <QClipboard>
@@ -148,8 +149,7 @@ void GridCellEditor::ShowWindow(std::size_t caret, std::size_t anchor) {
     }
     mWinBegin = begin;
     mWinEnd = end;
-    mShown = Utf8Prefix(std::string_view(mWhole).substr(begin, end - begin),
-                        std::numeric_limits<qsizetype>::max());
+    mShown = FromUtf8(std::string_view(mWhole).substr(begin, end - begin));
     mSettingWindow = true;
     setText(mShown);
     mSettingWindow = false;
@@ -181,77 +181,79 @@ void GridCellEditor::FollowCaret() {
 }
 
 void GridCellEditor::OnWindowTextChanged(const QString& text) {
-    if (mSettingWindow || mCleaning) {
-        return;
-    }
-    const Selection before = SelectionBeforeChange();
-    QString clean = text;
-    if (std::any_of(text.begin(), text.end(), IsForbidden)) {
-        const int caret = cursorPosition();
-        const auto droppedBeforeCaret = std::count_if(
-            text.begin(), text.begin() + std::min(caret, static_cast<int>(text.size())),
-            IsForbidden);
-        clean.removeIf(IsForbidden);
-        mCleaning = true;
-        setText(clean);
-        mCleaning = false;
-        setCursorPosition(caret - static_cast<int>(droppedBeforeCaret));
-    }
+    RunGuarded(this, [&] {
+        if (mSettingWindow || mCleaning) {
+            return;
+        }
+        const Selection before = SelectionBeforeChange();
+        QString clean = text;
+        if (std::any_of(text.begin(), text.end(), IsForbidden)) {
+            const int caret = cursorPosition();
+            const auto droppedBeforeCaret = std::count_if(
+                text.begin(), text.begin() + std::min(caret, static_cast<int>(text.size())),
+                IsForbidden);
+            clean.removeIf(IsForbidden);
+            mCleaning = true;
+            setText(clean);
+            mCleaning = false;
+            setCursorPosition(caret - static_cast<int>(droppedBeforeCaret));
+        }
 
-    if (mWholeSelected) {
-        // The whole text was selected: the change replaced all of it.
-        mWholeSelected = false;
-        const QByteArray bytes = clean.toUtf8();
-        Text removed = std::move(mWhole);
-        mWhole.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        mWinBegin = 0;
-        mWinEnd = mWhole.size();
-        Record({0, std::move(removed), mWhole, mKeyKind, before});
-    } else {
-        // Only the characters between the unchanged start and the unchanged end are replaced.
-        const qsizetype common = std::min(mShown.size(), clean.size());
-        qsizetype head = 0;
-        while (head < common && mShown[head] == clean[head]) {
-            ++head;
+        if (mWholeSelected) {
+            // The whole text was selected: the change replaced all of it.
+            mWholeSelected = false;
+            const QByteArray bytes = clean.toUtf8();
+            Text removed = std::move(mWhole);
+            mWhole.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+            mWinBegin = 0;
+            mWinEnd = mWhole.size();
+            Record({0, std::move(removed), mWhole, mKeyKind, before});
+        } else {
+            // Only the characters between the unchanged start and the unchanged end are replaced.
+            const qsizetype common = std::min(mShown.size(), clean.size());
+            qsizetype head = 0;
+            while (head < common && mShown[head] == clean[head]) {
+                ++head;
+            }
+            if (head > 0 && mShown[head - 1].isHighSurrogate()) {
+                --head;
+            }
+            qsizetype tail = 0;
+            while (tail < common - head &&
+                   mShown[mShown.size() - 1 - tail] == clean[clean.size() - 1 - tail]) {
+                ++tail;
+            }
+            if (tail > 0 && mShown[mShown.size() - tail].isLowSurrogate()) {
+                --tail;
+            }
+            const std::size_t from = OffsetOf(head);
+            const std::size_t to = OffsetOf(mShown.size() - tail);
+            const QByteArray middle =
+                QStringView(clean).sliced(head, clean.size() - tail - head).toUtf8();
+            Change change{from, mWhole.substr(from, to - from),
+                          Text(middle.constData(), static_cast<std::size_t>(middle.size())),
+                          mKeyKind, before};
+            mWhole.replace(from, to - from, change.Inserted);
+            Record(std::move(change));
+            mWinEnd = mWinEnd - (to - from) + static_cast<std::size_t>(middle.size());
         }
-        if (head > 0 && mShown[head - 1].isHighSurrogate()) {
-            --head;
+        // The window's bytes as they now read (a change next to bytes that are no well-formed
+        // UTF-8 can make them read differently).
+        mShown = FromUtf8(std::string_view(mWhole).substr(mWinBegin, mWinEnd - mWinBegin));
+        if (mShown != clean) {
+            const int caret = cursorPosition();
+            mSettingWindow = true;
+            setText(mShown);
+            mSettingWindow = false;
+            setCursorPosition(std::min(caret, static_cast<int>(mShown.size())));
         }
-        qsizetype tail = 0;
-        while (tail < common - head &&
-               mShown[mShown.size() - 1 - tail] == clean[clean.size() - 1 - tail]) {
-            ++tail;
+        emit CellTextChanged();
+        if (mWinEnd - mWinBegin > 2 * WindowBytes) {
+            // A change made from code (insert, paste); key presses move the window at once.
+            QMetaObject::invokeMethod(this, Guarded(this, [this] { FollowCaret(); }),
+                                      Qt::QueuedConnection);
         }
-        if (tail > 0 && mShown[mShown.size() - tail].isLowSurrogate()) {
-            --tail;
-        }
-        const std::size_t from = OffsetOf(head);
-        const std::size_t to = OffsetOf(mShown.size() - tail);
-        const QByteArray middle =
-            QStringView(clean).sliced(head, clean.size() - tail - head).toUtf8();
-        Change change{from, mWhole.substr(from, to - from),
-                      Text(middle.constData(), static_cast<std::size_t>(middle.size())), mKeyKind,
-                      before};
-        mWhole.replace(from, to - from, change.Inserted);
-        Record(std::move(change));
-        mWinEnd = mWinEnd - (to - from) + static_cast<std::size_t>(middle.size());
-    }
-    // The window's bytes as they now read (a change next to bytes that are no well-formed
-    // UTF-8 can make them read differently).
-    mShown = Utf8Prefix(std::string_view(mWhole).substr(mWinBegin, mWinEnd - mWinBegin),
-                        std::numeric_limits<qsizetype>::max());
-    if (mShown != clean) {
-        const int caret = cursorPosition();
-        mSettingWindow = true;
-        setText(mShown);
-        mSettingWindow = false;
-        setCursorPosition(std::min(caret, static_cast<int>(mShown.size())));
-    }
-    emit CellTextChanged();
-    if (mWinEnd - mWinBegin > 2 * WindowBytes) {
-        // A change made from code (insert, paste); key presses move the window at once.
-        QMetaObject::invokeMethod(this, &GridCellEditor::FollowCaret, Qt::QueuedConnection);
-    }
+    });
 }
 
 bool GridCellEditor::event(QEvent* event) {
@@ -261,7 +263,9 @@ bool GridCellEditor::event(QEvent* event) {
         const bool plainTab = (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
                               !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (plainTab && OnTab) {
-            OnTab(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            const bool forward =
+                key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+            RunGuarded(this, [&] { OnTab(forward); });
             return true;
         }
     }
@@ -276,10 +280,12 @@ bool GridCellEditor::event(QEvent* event) {
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
     case QEvent::Drop:
-        if (mWholeSelected && selectedText().size() != text().size()) {
-            mWholeSelected = false;
-        }
-        FollowCaret();
+        RunGuarded(this, [this] {
+            if (mWholeSelected && selectedText().size() != text().size()) {
+                mWholeSelected = false;
+            }
+            FollowCaret();
+        });
         break;
     default:
         break;
@@ -288,61 +294,63 @@ bool GridCellEditor::event(QEvent* event) {
 }
 
 void GridCellEditor::keyPressEvent(QKeyEvent* event) {
-    if (OnKey && OnKey(event)) {
-        event->accept();
-        return;
-    }
-    event->accept();
-    if (event->matches(QKeySequence::Undo)) {
-        Undo();
-        return;
-    }
-    if (event->matches(QKeySequence::Redo)) {
-        Redo();
-        return;
-    }
-    if (event->matches(QKeySequence::Paste)) {
-        // Qt's text widgets are not safe with a clipboard that holds nothing: a paste of
-        // nothing does nothing.
-        const QMimeData* mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-        if (mime == nullptr || !mime->hasText()) {
+    RunGuarded(this, [&] {
+        if (OnKey && OnKey(event)) {
+            event->accept();
             return;
         }
-    }
-    if (event->matches(QKeySequence::SelectAll)) {
-        SelectWholeText();
-        return;
-    }
-    if (mWholeSelected && MatchesAny(event, {QKeySequence::Copy, QKeySequence::Cut})) {
-        CopyOrCut(event->matches(QKeySequence::Cut));
-        return;
-    }
-    const bool toStart =
-        MatchesAny(event, {QKeySequence::MoveToStartOfLine, QKeySequence::MoveToStartOfDocument,
-                           QKeySequence::SelectStartOfLine, QKeySequence::SelectStartOfDocument});
-    const bool toEnd =
-        MatchesAny(event, {QKeySequence::MoveToEndOfLine, QKeySequence::MoveToEndOfDocument,
-                           QKeySequence::SelectEndOfLine, QKeySequence::SelectEndOfDocument});
-    if ((toStart && mWinBegin > 0) || (toEnd && mWinEnd < mWhole.size())) {
-        const bool selecting = event->modifiers() & Qt::ShiftModifier;
-        const std::size_t target = toStart ? 0 : mWhole.size();
-        const std::size_t anchor = selecting ? AnchorOffset() : target;
-        mWholeSelected = false;
-        mMergeOpen = false;
-        ShowWindow(target, anchor);
-    }
-    // A key that moves the caret or the selection without a change ends a run of typing, as in
-    // an ordinary line edit.
-    const qsizetype caret = cursorPosition();
-    const qsizetype selection = selectionStart();
-    mChanged = false;
-    mKeyKind = KindOf(event);
-    QLineEdit::keyPressEvent(event);
-    mKeyKind = EditKind::Other;
-    if (!mChanged && (cursorPosition() != caret || selectionStart() != selection)) {
-        mMergeOpen = false;
-    }
-    event->accept();
+        event->accept();
+        if (event->matches(QKeySequence::Undo)) {
+            Undo();
+            return;
+        }
+        if (event->matches(QKeySequence::Redo)) {
+            Redo();
+            return;
+        }
+        if (event->matches(QKeySequence::Paste)) {
+            // Qt's text widgets are not safe with a clipboard that holds nothing: a paste of
+            // nothing does nothing.
+            const QMimeData* mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+            if (mime == nullptr || !mime->hasText()) {
+                return;
+            }
+        }
+        if (event->matches(QKeySequence::SelectAll)) {
+            SelectWholeText();
+            return;
+        }
+        if (mWholeSelected && MatchesAny(event, {QKeySequence::Copy, QKeySequence::Cut})) {
+            CopyOrCut(event->matches(QKeySequence::Cut));
+            return;
+        }
+        const bool toStart = MatchesAny(
+            event, {QKeySequence::MoveToStartOfLine, QKeySequence::MoveToStartOfDocument,
+                    QKeySequence::SelectStartOfLine, QKeySequence::SelectStartOfDocument});
+        const bool toEnd =
+            MatchesAny(event, {QKeySequence::MoveToEndOfLine, QKeySequence::MoveToEndOfDocument,
+                               QKeySequence::SelectEndOfLine, QKeySequence::SelectEndOfDocument});
+        if ((toStart && mWinBegin > 0) || (toEnd && mWinEnd < mWhole.size())) {
+            const bool selecting = event->modifiers() & Qt::ShiftModifier;
+            const std::size_t target = toStart ? 0 : mWhole.size();
+            const std::size_t anchor = selecting ? AnchorOffset() : target;
+            mWholeSelected = false;
+            mMergeOpen = false;
+            ShowWindow(target, anchor);
+        }
+        // A key that moves the caret or the selection without a change ends a run of typing, as in
+        // an ordinary line edit.
+        const qsizetype caret = cursorPosition();
+        const qsizetype selection = selectionStart();
+        mChanged = false;
+        mKeyKind = KindOf(event);
+        QLineEdit::keyPressEvent(event);
+        mKeyKind = EditKind::Other;
+        if (!mChanged && (cursorPosition() != caret || selectionStart() != selection)) {
+            mMergeOpen = false;
+        }
+        event->accept();
+    });
 }
 
 } // namespace app

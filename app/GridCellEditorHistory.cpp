@@ -1,7 +1,9 @@
 // The cell editor's history of whole-text changes (undo, redo) and the commands that act on
 // the whole text while it is selected: copy, cut and the entries of the context menu.
 
+#include "app/ErrorDisplay.h"
 #include "app/GridCellEditor.h"
+#include "app/ShownText.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -9,6 +11,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QStyleHints>
 #include <algorithm>
 
 namespace app {
@@ -18,22 +21,14 @@ namespace {
 // The bytes the undo history keeps at most; the oldest changes go first, the last one stays.
 constexpr std::size_t MaxHistoryBytes = std::size_t{256} << 20;
 
-// The entries of the line edit's own context menu, known by their texts.
-enum class MenuEntry { Undo, Redo, Cut, Copy, Delete, SelectAll, Other };
-
-[[nodiscard]] MenuEntry MenuEntryOf(const QAction* action) {
-    const QString text = action->text().section(u'\t', 0, 0);
-    const std::pair<const char*, MenuEntry> entries[] = {
-        {"&Undo", MenuEntry::Undo},    {"&Redo", MenuEntry::Redo},
-        {"Cu&t", MenuEntry::Cut},      {"&Copy", MenuEntry::Copy},
-        {"Delete", MenuEntry::Delete}, {"Select All", MenuEntry::SelectAll},
-    };
-    for (const auto& [source, entry] : entries) {
-        if (text == QLineEdit::tr(source)) {
-            return entry;
-        }
+// An entry's text as the line edit's own menu writes it: its translation, then its shortcut
+// where the desktop shows shortcuts in menus.
+[[nodiscard]] QString EntryText(const char* source, QKeySequence::StandardKey key) {
+    QString text = QLineEdit::tr(source);
+    if (QGuiApplication::styleHints()->showShortcutsInContextMenus()) {
+        text += u'\t' + QKeySequence(key).toString(QKeySequence::NativeText);
     }
-    return MenuEntry::Other;
+    return text;
 }
 
 } // namespace
@@ -135,8 +130,7 @@ void GridCellEditor::CopyOrCut(bool cut) {
         }
         return;
     }
-    QGuiApplication::clipboard()->setText(
-        QString::fromUtf8(mWhole.data(), static_cast<qsizetype>(mWhole.size())));
+    QGuiApplication::clipboard()->setText(FromUtf8(mWhole));
     if (cut) {
         del(); // replaces the whole selected text with nothing
     }
@@ -162,42 +156,37 @@ GridCellEditor::EditKind GridCellEditor::KindOf(const QKeyEvent* event) {
 }
 
 void GridCellEditor::contextMenuEvent(QContextMenuEvent* event) {
-    // The line edit's own menu, its entries bound to the editor's history and whole text.
-    QMenu* menu = createStandardContextMenu();
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    const bool allSelected =
-        mWholeSelected || (mWinBegin == 0 && mWinEnd == mWhole.size() &&
-                           selectedText().size() == text().size() && hasSelectedText());
-    for (QAction* action : menu->actions()) {
-        const auto bind = [this, action](bool enabled, auto handler) {
-            disconnect(action, &QAction::triggered, nullptr, nullptr);
+    RunGuarded(this, [&] {
+        // The line edit's entries, in its order, with the names Qt gives them, bound to the
+        // editor's history and whole text.
+        auto* menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        const bool allSelected =
+            mWholeSelected || (mWinBegin == 0 && mWinEnd == mWhole.size() &&
+                               selectedText().size() == text().size() && hasSelectedText());
+        const auto add = [this, menu](const char* name, QString text, bool enabled, auto handler) {
+            QAction* action = menu->addAction(text);
+            action->setObjectName(QString::fromLatin1(name));
             action->setEnabled(enabled);
-            connect(action, &QAction::triggered, this, handler);
+            connect(action, &QAction::triggered, this, Guarded(this, handler));
         };
-        switch (MenuEntryOf(action)) {
-        case MenuEntry::Undo:
-            bind(CanUndo(), [this] { Undo(); });
-            break;
-        case MenuEntry::Redo:
-            bind(CanRedo(), [this] { Redo(); });
-            break;
-        case MenuEntry::Cut:
-            bind(hasSelectedText(), [this] { CopyOrCut(true); });
-            break;
-        case MenuEntry::Copy:
-            bind(hasSelectedText(), [this] { CopyOrCut(false); });
-            break;
-        case MenuEntry::Delete:
-            bind(hasSelectedText(), [this] { del(); }); // the whole text while it is selected
-            break;
-        case MenuEntry::SelectAll:
-            bind(!mWhole.empty() && !allSelected, [this] { SelectWholeText(); });
-            break;
-        case MenuEntry::Other:
-            break;
-        }
-    }
-    menu->popup(event->globalPos());
+        const bool selected = hasSelectedText();
+        add("edit-undo", EntryText("&Undo", QKeySequence::Undo), CanUndo(), [this] { Undo(); });
+        add("edit-redo", EntryText("&Redo", QKeySequence::Redo), CanRedo(), [this] { Redo(); });
+        menu->addSeparator();
+        add("edit-cut", EntryText("Cu&t", QKeySequence::Cut), selected,
+            [this] { CopyOrCut(true); });
+        add("edit-copy", EntryText("&Copy", QKeySequence::Copy), selected,
+            [this] { CopyOrCut(false); });
+        add("edit-paste", EntryText("&Paste", QKeySequence::Paste),
+            !QGuiApplication::clipboard()->text().isEmpty(), [this] { paste(); });
+        // Delete removes the whole text while it is selected.
+        add("edit-delete", QLineEdit::tr("Delete"), selected, [this] { del(); });
+        menu->addSeparator();
+        add("select-all", EntryText("Select All", QKeySequence::SelectAll),
+            !mWhole.empty() && !allSelected, [this] { SelectWholeText(); });
+        menu->popup(event->globalPos());
+    });
 }
 
 } // namespace app

@@ -1,6 +1,7 @@
 #include "app/HolidayGrid.h"
 
 #include "app/ApplicationFonts.h"
+#include "app/ErrorDisplay.h"
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
 #include "app/HolidayGridAccessible.h"
@@ -145,10 +146,10 @@ void HolidayGrid::InvalidateLayout() {
     viewport()->update();
     if (!mLayoutScheduled) {
         mLayoutScheduled = true;
-        QTimer::singleShot(0, this, [this] {
-            mLayoutScheduled = false;
-            EnsureLayout();
-        });
+        QTimer::singleShot(0, this, Guarded(this, [this] {
+                               mLayoutScheduled = false;
+                               EnsureLayout();
+                           }));
     }
 }
 
@@ -233,11 +234,13 @@ void HolidayGrid::ScrollTo(std::int32_t leftCol, std::int32_t topRow) {
 }
 
 void HolidayGrid::scrollContentsBy(int /*dx*/, int /*dy*/) {
-    if (mSyncingBars) {
-        return;
-    }
-    ScrollTo(mTable.FixedCols() + horizontalScrollBar()->value(),
-             mTable.FixedRows() + verticalScrollBar()->value());
+    RunGuarded(this, [&] {
+        if (mSyncingBars) {
+            return;
+        }
+        ScrollTo(mTable.FixedCols() + horizontalScrollBar()->value(),
+                 mTable.FixedRows() + verticalScrollBar()->value());
+    });
 }
 
 void HolidayGrid::ScrollToCell(GridCoord cell) {
@@ -255,11 +258,13 @@ void HolidayGrid::ScrollToCurrentCell() {
 }
 
 void HolidayGrid::resizeEvent(QResizeEvent* event) {
-    QAbstractScrollArea::resizeEvent(event);
-    mLayoutDirty = true;
-    if (!mInRelayout) {
-        Relayout();
-    }
+    RunGuarded(this, [&] {
+        QAbstractScrollArea::resizeEvent(event);
+        mLayoutDirty = true;
+        if (!mInRelayout) {
+            Relayout();
+        }
+    });
 }
 
 // --- Painting ----------------------------------------------------------------------------------
@@ -320,37 +325,39 @@ void HolidayGrid::UpdateSelection() {
 }
 
 void HolidayGrid::paintEvent(QPaintEvent* event) {
-    EnsureLayout();
-    QPainter painter(viewport());
-    const QRect dirty = event->rect();
-    painter.fillRect(dirty, palette().color(QPalette::Base));
+    RunGuarded(this, [&] {
+        EnsureLayout();
+        QPainter painter(viewport());
+        const QRect dirty = event->rect();
+        painter.fillRect(dirty, palette().color(QPalette::Base));
 
-    const auto cols = Cols().Visible(mLeftCol, viewport()->width());
-    const auto rows = Rows().Visible(mTopRow, viewport()->height());
-    const GridCoord current = mTable.CurrentCell();
-    const GridCoord anchor = mTable.Anchor();
-    const std::int32_t selLeft = std::min(current.Col, anchor.Col);
-    const std::int32_t selRight = std::max(current.Col, anchor.Col);
-    const std::int32_t selTop = std::min(current.Row, anchor.Row);
-    const std::int32_t selBottom = std::max(current.Row, anchor.Row);
-    const bool focused = hasFocus() || mEditor->hasFocus();
+        const auto cols = Cols().Visible(mLeftCol, viewport()->width());
+        const auto rows = Rows().Visible(mTopRow, viewport()->height());
+        const GridCoord current = mTable.CurrentCell();
+        const GridCoord anchor = mTable.Anchor();
+        const std::int32_t selLeft = std::min(current.Col, anchor.Col);
+        const std::int32_t selRight = std::max(current.Col, anchor.Col);
+        const std::int32_t selTop = std::min(current.Row, anchor.Row);
+        const std::int32_t selBottom = std::max(current.Row, anchor.Row);
+        const bool focused = hasFocus() || mEditor->hasFocus();
 
-    for (const auto& row : rows) {
-        if (row.Pos > dirty.bottom() || row.Pos + row.Size < dirty.top()) {
-            continue;
-        }
-        for (const auto& col : cols) {
-            if (col.Pos > dirty.right() || col.Pos + col.Size < dirty.left()) {
+        for (const auto& row : rows) {
+            if (row.Pos > dirty.bottom() || row.Pos + row.Size < dirty.top()) {
                 continue;
             }
-            const GridCoord cell{col.Index, row.Index};
-            const bool selected = col.Index >= selLeft && col.Index <= selRight &&
-                                  row.Index >= selTop && row.Index <= selBottom &&
-                                  cell != current && !IsFixed(cell);
-            PaintCell(painter, cell, QRect(col.Pos, row.Pos, col.Size, row.Size), selected,
-                      focused && cell == current);
+            for (const auto& col : cols) {
+                if (col.Pos > dirty.right() || col.Pos + col.Size < dirty.left()) {
+                    continue;
+                }
+                const GridCoord cell{col.Index, row.Index};
+                const bool selected = col.Index >= selLeft && col.Index <= selRight &&
+                                      row.Index >= selTop && row.Index <= selBottom &&
+                                      cell != current && !IsFixed(cell);
+                PaintCell(painter, cell, QRect(col.Pos, row.Pos, col.Size, row.Size), selected,
+                          focused && cell == current);
+            }
         }
-    }
+    });
 }
 
 void HolidayGrid::PaintCell(QPainter& painter, GridCoord cell, const QRect& rect, bool selected,

@@ -1,4 +1,5 @@
 // The grid's input: keys, the cell editor, focus and the mouse.
+#include "app/ErrorDisplay.h"
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
 #include "app/HolidayGrid.h"
@@ -10,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -167,11 +169,13 @@ void HolidayGrid::PressEnter(EnterMove move, Qt::KeyboardModifiers modifiers) {
 }
 
 void HolidayGrid::keyPressEvent(QKeyEvent* event) {
-    if (HandleKey(event, false)) {
-        event->accept();
-    } else {
-        QAbstractScrollArea::keyPressEvent(event);
-    }
+    RunGuarded(this, [&] {
+        if (HandleKey(event, false)) {
+            event->accept();
+        } else {
+            QAbstractScrollArea::keyPressEvent(event);
+        }
+    });
 }
 
 void HolidayGrid::LeaveByTab(bool forward) {
@@ -248,46 +252,48 @@ void HolidayGrid::SyncEditorFromCell() {
 }
 
 void HolidayGrid::OnEditorTextChanged() {
-    if (mSyncingEditor || !mEditorOpen) {
-        return;
-    }
-    mWritingFromEditor = true;
-    try {
+    RunGuarded(this, [&] {
+        if (mSyncingEditor || !mEditorOpen) {
+            return;
+        }
+        const QScopedValueRollback writing(mWritingFromEditor, true);
         mTable.SetCell(mEditCell.Col, mEditCell.Row, mEditor->WholeText());
-    } catch (...) {
-        mWritingFromEditor = false;
-        throw;
-    }
-    mWritingFromEditor = false;
+    });
 }
 
 void HolidayGrid::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
-    // The editor closes when the focus goes to another control of this window; a popup, a
-    // dialog or another application leave it open. While it is open it keeps the focus within
-    // the grid (a right click or a click on a grid line would otherwise take it), so that the
-    // caret keys keep moving the caret.
-    if (!mEditorOpen || now == nullptr) {
-        return;
-    }
-    if (now == this || now == viewport()) {
-        mEditor->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    if (isAncestorOf(now) || now->window() != window()) {
-        return;
-    }
-    CloseEditor();
+    RunGuarded(this, [&] {
+        // The editor closes when the focus goes to another control of this window; a popup, a
+        // dialog or another application leave it open. While it is open it keeps the focus within
+        // the grid (a right click or a click on a grid line would otherwise take it), so that the
+        // caret keys keep moving the caret.
+        if (!mEditorOpen || now == nullptr) {
+            return;
+        }
+        if (now == this || now == viewport()) {
+            mEditor->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        if (isAncestorOf(now) || now->window() != window()) {
+            return;
+        }
+        CloseEditor();
+    });
 }
 
 void HolidayGrid::focusInEvent(QFocusEvent* event) {
-    QAbstractScrollArea::focusInEvent(event);
-    UpdateBlock(mTable.CurrentCell(), mTable.CurrentCell());
-    HolidayGridAccessible::CurrentCellMoved(*this);
+    RunGuarded(this, [&] {
+        QAbstractScrollArea::focusInEvent(event);
+        UpdateBlock(mTable.CurrentCell(), mTable.CurrentCell());
+        HolidayGridAccessible::CurrentCellMoved(*this);
+    });
 }
 
 void HolidayGrid::focusOutEvent(QFocusEvent* event) {
-    QAbstractScrollArea::focusOutEvent(event);
-    UpdateBlock(mTable.CurrentCell(), mTable.CurrentCell());
+    RunGuarded(this, [&] {
+        QAbstractScrollArea::focusOutEvent(event);
+        UpdateBlock(mTable.CurrentCell(), mTable.CurrentCell());
+    });
 }
 
 // --- Mouse -------------------------------------------------------------------------------------
@@ -309,37 +315,39 @@ std::optional<std::int32_t> HolidayGrid::RowBorderAt(QPoint pos) const {
 }
 
 void HolidayGrid::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mousePressEvent(event);
-        return;
-    }
-    EnsureLayout();
-    const QPoint pos = event->position().toPoint();
-    if (const auto row = RowBorderAt(pos)) {
-        mResizingRow = *row;
-        mResizeStartY = pos.y();
-        mResizeStartHeight = mTable.RowHeight(*row);
-        event->accept();
-        return;
-    }
-    const auto cell = CellAt(pos);
-    if (!cell || IsFixed(*cell)) {
-        // The press took the focus from an open editor; give it back.
-        if (IsEditorOpen()) {
-            mEditor->setFocus(Qt::MouseFocusReason);
+    RunGuarded(this, [&] {
+        if (event->button() != Qt::LeftButton) {
+            QAbstractScrollArea::mousePressEvent(event);
+            return;
+        }
+        EnsureLayout();
+        const QPoint pos = event->position().toPoint();
+        if (const auto row = RowBorderAt(pos)) {
+            mResizingRow = *row;
+            mResizeStartY = pos.y();
+            mResizeStartHeight = mTable.RowHeight(*row);
+            event->accept();
+            return;
+        }
+        const auto cell = CellAt(pos);
+        if (!cell || IsFixed(*cell)) {
+            // The press took the focus from an open editor; give it back.
+            if (IsEditorOpen()) {
+                mEditor->setFocus(Qt::MouseFocusReason);
+            }
+            event->accept();
+            return;
+        }
+        if (*cell == mTable.CurrentCell()) {
+            if (!IsEditorOpen()) {
+                OpenEditor(EditorOpening::SelectAll);
+            }
+        } else {
+            mTable.SetCurrentCell(*cell);
+            ScrollToCurrentCell();
         }
         event->accept();
-        return;
-    }
-    if (*cell == mTable.CurrentCell()) {
-        if (!IsEditorOpen()) {
-            OpenEditor(EditorOpening::SelectAll);
-        }
-    } else {
-        mTable.SetCurrentCell(*cell);
-        ScrollToCurrentCell();
-    }
-    event->accept();
+    });
 }
 
 void HolidayGrid::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -347,33 +355,38 @@ void HolidayGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void HolidayGrid::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    if (mResizingRow >= 0) {
-        if (mResizingRow < mTable.RowCount()) {
-            const std::int64_t height =
-                std::int64_t{mResizeStartHeight} + (pos.y() - mResizeStartY);
-            mTable.SetRowHeight(mResizingRow, static_cast<std::int32_t>(std::clamp<std::int64_t>(
-                                                  height, MinDraggedRowHeight,
-                                                  std::numeric_limits<std::int32_t>::max())));
+    RunGuarded(this, [&] {
+        const QPoint pos = event->position().toPoint();
+        if (mResizingRow >= 0) {
+            if (mResizingRow < mTable.RowCount()) {
+                const std::int64_t height =
+                    std::int64_t{mResizeStartHeight} + (pos.y() - mResizeStartY);
+                mTable.SetRowHeight(
+                    mResizingRow,
+                    static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                        height, MinDraggedRowHeight, std::numeric_limits<std::int32_t>::max())));
+            }
+            event->accept();
+            return;
         }
-        event->accept();
-        return;
-    }
-    if (event->buttons() == Qt::NoButton && RowBorderAt(pos)) {
-        viewport()->setCursor(Qt::SplitVCursor);
-    } else {
-        viewport()->unsetCursor();
-    }
-    QAbstractScrollArea::mouseMoveEvent(event);
+        if (event->buttons() == Qt::NoButton && RowBorderAt(pos)) {
+            viewport()->setCursor(Qt::SplitVCursor);
+        } else {
+            viewport()->unsetCursor();
+        }
+        QAbstractScrollArea::mouseMoveEvent(event);
+    });
 }
 
 void HolidayGrid::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && mResizingRow >= 0) {
-        mResizingRow = -1;
-        event->accept();
-        return;
-    }
-    QAbstractScrollArea::mouseReleaseEvent(event);
+    RunGuarded(this, [&] {
+        if (event->button() == Qt::LeftButton && mResizingRow >= 0) {
+            mResizingRow = -1;
+            event->accept();
+            return;
+        }
+        QAbstractScrollArea::mouseReleaseEvent(event);
+    });
 }
 
 // --- Table notifications -----------------------------------------------------------------------

@@ -299,40 +299,35 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TForm1::dragMoveEvent(QDragMoveEvent* event) {
-    if (DroppedHolidayFile(event->mimeData())) {
-        event->acceptProposedAction();
-    } else {
-        event->ignore();
-    }
+    event->ignore();
+    RunGuarded(this, [event] {
+        if (DroppedHolidayFile(event->mimeData())) {
+            event->acceptProposedAction();
+        }
+    });
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    const auto path = DroppedHolidayFile(event->mimeData());
-    if (!path) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    RunGuarded(this, [this, &path] { OpenFile(*path); });
+    event->ignore();
+    RunGuarded(this, [this, event] {
+        const auto path = DroppedHolidayFile(event->mimeData());
+        if (!path) {
+            return;
+        }
+        event->acceptProposedAction();
+        OpenFile(*path);
+    });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove:
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        if (!DroppedHolidayFile(drop->mimeData())) {
-            drop->ignore();
-            return true;
-        }
-        if (event->type() == QEvent::Drop) {
-            dropEvent(drop);
-        } else {
-            drop->acceptProposedAction();
-        }
+        dragMoveEvent(static_cast<QDragMoveEvent*>(event));
         return true;
-    }
+    case QEvent::Drop:
+        dropEvent(static_cast<QDropEvent*>(event));
+        return true;
     default:
         break;
     }
@@ -341,7 +336,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm1::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LocaleChange) {
-        mLocaleSettings = rules::ReadUserLocaleDateSettings();
+        RunGuarded(this, [this] { mLocaleSettings = rules::ReadUserLocaleDateSettings(); });
     }
     QWidget::changeEvent(event);
 }

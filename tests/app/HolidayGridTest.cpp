@@ -538,16 +538,16 @@ TEST_F(HolidayGridTest, UndoAndRedoWorkOnTheWholeText) {
     const auto selectAll = [&] { grid->OpenEditor(HolidayGrid::EditorOpening::SelectAll); };
     const auto undo = [&] { Key(Qt::Key_Z, Qt::ControlModifier); };
     const auto redo = [&] { Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); };
-    // Runs the entry of the editor's context menu that Qt's line edit calls source.
-    const auto menu = [&](const char* source) {
+    // Runs the entry of the editor's context menu named name (as Qt names its line edit's).
+    const auto menu = [&](const char* name) {
         QContextMenuEvent open(QContextMenuEvent::Keyboard, editor->rect().center(),
                                editor->mapToGlobal(editor->rect().center()));
         QCoreApplication::sendEvent(editor, &open);
         auto* shown = editor->findChild<QMenu*>();
         ASSERT_NE(shown, nullptr);
         for (QAction* action : shown->actions()) {
-            if (action->text().section(u'\t', 0, 0) == QLineEdit::tr(source)) {
-                EXPECT_TRUE(action->isEnabled()) << source;
+            if (action->objectName() == QLatin1String(name)) {
+                EXPECT_TRUE(action->isEnabled()) << name;
                 action->trigger();
             }
         }
@@ -572,11 +572,11 @@ TEST_F(HolidayGridTest, UndoAndRedoWorkOnTheWholeText) {
          [&] { Key(Qt::Key_F2), Type("abc"), undo(); }, huge},
         {"the menu's Select All and Cut take the whole text", huge,
          [&] {
-             Key(Qt::Key_F2), menu("Select All"), menu("Cu&t");
+             Key(Qt::Key_F2), menu("select-all"), menu("edit-cut");
              EXPECT_TRUE(QGuiApplication::clipboard()->text() == QString::fromStdString(huge));
          },
          ""},
-        {"the menu's Undo", huge, [&] { selectAll(), Type("z"), menu("&Undo"); }, huge},
+        {"the menu's Undo", huge, [&] { selectAll(), Type("z"), menu("edit-undo"); }, huge},
         {"a small text: typing is one change", "Easter",
          [&] { Key(Qt::Key_F2), Type("abc"), undo(); }, "Easter"},
         {"a small text: Backspace ends the run of typing", "Easter",
