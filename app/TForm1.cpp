@@ -427,9 +427,10 @@ void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers shif
     if (key != Qt::Key_Return && key != Qt::Key_Enter) {
         return;
     }
-    // The move and what the grid's own handling of the same key does to the editor, in one
-    // step; the grid needs the modifiers only to know whether the press types an Enter.
-    sg->PressEnter(returndown->isChecked() ? EnterMove::Down : EnterMove::Right, shift);
+    // The move only: the grid's own handling of the same key press then opens or closes the
+    // editor.
+    (void)shift;
+    sg->MoveByEnter(returndown->isChecked() ? EnterMove::Down : EnterMove::Right);
 }
 
 void TForm1::Ostern(std::uint16_t& oday, std::uint16_t& omon, std::int32_t year) const {

@@ -3,17 +3,17 @@
 #include "app/ApplicationFonts.h"
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
+#include "app/TForm1.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
@@ -82,27 +82,22 @@ TEST(GridAxisTest, ScrollLimitsAndVisibleSpans) {
 
 namespace {
 
+// The window's own grid, with the window's sgKeyDown bound to it.
 class HolidayGridTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { RegisterApplicationFonts(); }
 
     void SetUp() override {
-        window = std::make_unique<QWidget>();
-        auto* layout = new QVBoxLayout(window.get());
-        grid = new HolidayGrid(table);
-        button = new QPushButton(QStringLiteral("test"));
-        layout->addWidget(grid);
-        layout->addWidget(button);
-        window->resize(700, 300);
-        grid->OnKeyDown = [this](int& key, Qt::KeyboardModifiers modifiers) {
+        grid = form->sg;
+        button = form->returndown; // a control outside the grid that has no command
+        const auto sgKeyDown = grid->OnKeyDown;
+        grid->OnKeyDown = [this, sgKeyDown](int& key, Qt::KeyboardModifiers modifiers) {
             keysDown.push_back(key);
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                grid->PressEnter(EnterMove::Right, modifiers); // as the window's sgKeyDown does
-            }
+            sgKeyDown(key, modifiers);
         };
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         grid->setFocus();
         QCoreApplication::processEvents();
     }
@@ -129,10 +124,11 @@ protected:
             QImage::Format_ARGB32_Premultiplied);
     }
 
-    holiday::HolidayTable table;
-    std::unique_ptr<QWidget> window;
+    // Made after SetUpTestSuite has registered the fonts.
+    std::unique_ptr<TForm1> form = std::make_unique<TForm1>();
+    holiday::HolidayTable& table = form->Table();
     HolidayGrid* grid = nullptr;
-    QPushButton* button = nullptr;
+    QWidget* button = nullptr;
     std::vector<int> keysDown; // what OnKeyDown saw
 };
 
