@@ -593,3 +593,24 @@ TEST_F(HolidayGridTest, UndoAndRedoWorkOnTheWholeText) {
         EXPECT_TRUE(editor->WholeText() == Cell(cell));
     }
 }
+
+TEST_F(HolidayGridTest, AnEditorScrolledUnderTheFixedColumnHidesAndKeepsTakingKeys) {
+    table.SetColCount(60);
+    table.SetFixedCols(1);
+    table.SetCurrentCell({1, 2});
+    table.SetCell(1, 2, "Easter");
+    grid->OpenEditor(HolidayGrid::EditorOpening::CaretAtEnd);
+    QCoreApplication::processEvents();
+    grid->horizontalScrollBar()->setValue(5); // column 1 goes under the fixed column
+    EXPECT_TRUE(grid->IsEditorOpen());
+    EXPECT_FALSE(grid->Editor()->isVisible());
+    EXPECT_TRUE(grid->hasFocus());
+    Type("n");
+    EXPECT_EQ(Cell({1, 2}), "Eastern");
+    grid->horizontalScrollBar()->setValue(0);
+    EXPECT_TRUE(grid->Editor()->isVisible());
+    EXPECT_TRUE(grid->Editor()->hasFocus());
+    EXPECT_EQ(grid->Editor()->geometry(), grid->CellRect({1, 2}));
+    Type("s");
+    EXPECT_EQ(Cell({1, 2}), "Easterns");
+}
