@@ -101,7 +101,7 @@ std::size_t CellTextModel::OffsetOf(qsizetype position) const noexcept {
     std::size_t at = mWinBegin;
     for (qsizetype units = 0; units < position && at < mWinEnd;) {
         const Utf8Char c = DecodeUtf8Char(window, at);
-        units += c.CodePoint >= 0x10000 ? 2 : 1;
+        units += Utf16Units(c);
         at += c.Bytes;
     }
     return at;
@@ -113,7 +113,7 @@ qsizetype CellTextModel::PositionOf(std::size_t offset) const noexcept {
     qsizetype units = 0;
     while (at < offset && at < mWinEnd) {
         const Utf8Char c = DecodeUtf8Char(window, at);
-        units += c.CodePoint >= 0x10000 ? 2 : 1;
+        units += Utf16Units(c);
         at += c.Bytes;
     }
     return units;

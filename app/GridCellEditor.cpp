@@ -208,14 +208,15 @@ GridCellEditor::EditKind GridCellEditor::KindOf(const QKeyEvent* event) {
     if (event->matches(QKeySequence::Delete)) {
         return EditKind::Delete;
     }
+    return TypesCharacter(*event) ? EditKind::Typing : EditKind::Other;
+}
+
+bool GridCellEditor::TypesCharacter(const QKeyEvent& event) {
     // Ctrl or Alt alone make commands; both together are AltGr on many layouts and type.
-    const bool ctrl = mods & Qt::ControlModifier;
-    const bool alt = mods & Qt::AltModifier;
-    const QString text = event->text();
-    if (ctrl == alt && !text.isEmpty() && text.at(0).isPrint()) {
-        return EditKind::Typing;
-    }
-    return EditKind::Other;
+    const bool ctrl = event.modifiers() & Qt::ControlModifier;
+    const bool alt = event.modifiers() & Qt::AltModifier;
+    const QString text = event.text();
+    return ctrl == alt && !text.isEmpty() && text.at(0).isPrint();
 }
 
 bool GridCellEditor::event(QEvent* event) {

@@ -68,6 +68,9 @@ public:
     void Undo();
     void Redo();
 
+    // Whether the key press types a printable character.
+    [[nodiscard]] static bool TypesCharacter(const QKeyEvent& event);
+
 signals:
     // The whole text changed by an edit (not by SetWholeText) and holds no forbidden character.
     void CellTextChanged();

@@ -55,18 +55,7 @@ constexpr std::int32_t MinDraggedRowHeight = 1;
 } // namespace
 
 bool GridInput::IsTypingKey(const QKeyEvent& event) {
-    if (event.key() == Qt::Key_Backspace) {
-        return true;
-    }
-    const Qt::KeyboardModifiers mods = event.modifiers();
-    // Ctrl or Alt alone make commands; both together are AltGr on many layouts and type.
-    const bool ctrl = mods & Qt::ControlModifier;
-    const bool alt = mods & Qt::AltModifier;
-    if (ctrl != alt) {
-        return false;
-    }
-    const QString text = event.text();
-    return !text.isEmpty() && text.at(0).isPrint();
+    return event.key() == Qt::Key_Backspace || GridCellEditor::TypesCharacter(event);
 }
 
 bool GridInput::Key(QKeyEvent& event, From from) {

@@ -48,8 +48,7 @@ void ReportMemo::AppendLine(const QString& line) {
 void ReportMemo::AppendReportLine(std::string_view lead, std::string_view title) {
     StartPendingLine();
     if (lead.size() + title.size() <= static_cast<std::size_t>(MaxLineLength)) {
-        app::AppendUtf8(mPendingText, lead);
-        app::AppendUtf8(mPendingText, title);
+        AppendUtf8(mPendingText, lead, title);
     } else {
         // Only the start shows, and MaxLineLength characters take at most four bytes each.
         std::string start(lead);

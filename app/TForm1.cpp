@@ -423,13 +423,12 @@ void TForm1::Button3Click(QObject* /*sender*/) {
                            });
 }
 
-void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers shift) {
+void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers /*shift*/) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter) {
         return;
     }
     // The move only: the grid's own handling of the same key press then opens or closes the
     // editor.
-    (void)shift;
     sg->MoveByEnter(returndown->isChecked() ? EnterMove::Down : EnterMove::Right);
 }
 
