@@ -13,8 +13,8 @@ namespace app {
 using holiday::GridCoord;
 
 GridEditorPlacement::GridEditorPlacement(HolidayGrid& grid) : mGrid(grid) {
-    // Qt keeps the first accessible interface it made for a widget: the editor's own one must
-    // be known before the editor exists.
+    // The grid's and the editor's accessible interfaces. Qt keeps the first interface it made
+    // for a widget, so the editor's must be known before the editor exists.
     HolidayGridAccessible::Install();
     mEditor = new GridCellEditor(grid.viewport());
     mEditor->hide();

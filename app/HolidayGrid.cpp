@@ -35,7 +35,6 @@ constexpr int MinDrawnChars = 64;
 HolidayGrid::HolidayGrid(holiday::HolidayTable& table, QWidget* parent)
     : QAbstractScrollArea(parent), mTable(table), mCellFont(WindowFont()),
       mFixedFont(FixedCellFont()), mEditor(*this), mInput(*this, mEditor) {
-    HolidayGridAccessible::Install();
     mCellTextHeight = TextHeight(mCellFont);
     mFixedTextHeight = TextHeight(mFixedFont);
     setFrameStyle(QFrame::Box | QFrame::Plain);
