@@ -105,26 +105,6 @@ GridAxis HolidayGrid::Rows() const {
     return GridAxis(mTable.RowHeights(), mTable.FixedRows(), mTable.RowCount());
 }
 
-QLineEdit* HolidayGrid::Editor() const noexcept {
-    return &mEditor.Editor();
-}
-
-void HolidayGrid::MoveByEnter(EnterMove move) {
-    mInput.MoveByEnter(move);
-}
-
-GridNavigationState HolidayGrid::NavigationState() {
-    EnsureLayout();
-    return {mTable.CurrentCell(),
-            mTable.Anchor(),
-            {mTable.FixedCols(), mTable.FixedRows()},
-            {mTable.ColCount(), mTable.RowCount()},
-            mTopRow,
-            mMaxTopRow,
-            Rows().WholeCount(mTopRow, viewport()->height() - Rows().FixedExtent()),
-            IsEditorOpen()};
-}
-
 QRect HolidayGrid::CellRect(GridCoord cell) const {
     const GridAxis cols = Cols();
     const GridAxis rows = Rows();
@@ -433,6 +413,26 @@ void HolidayGrid::PaintCell(QPainter& painter, GridCoord cell, const QRect& rect
 }
 
 // --- Keys, mouse and focus ---------------------------------------------------------------------
+
+QLineEdit* HolidayGrid::Editor() const noexcept {
+    return &mEditor.Editor();
+}
+
+void HolidayGrid::MoveByEnter(EnterMove move) {
+    mInput.MoveByEnter(move);
+}
+
+GridNavigationState HolidayGrid::NavigationState() {
+    EnsureLayout();
+    return {mTable.CurrentCell(),
+            mTable.Anchor(),
+            {mTable.FixedCols(), mTable.FixedRows()},
+            {mTable.ColCount(), mTable.RowCount()},
+            mTopRow,
+            mMaxTopRow,
+            Rows().WholeCount(mTopRow, viewport()->height() - Rows().FixedExtent()),
+            IsEditorOpen()};
+}
 
 void HolidayGrid::keyPressEvent(QKeyEvent* event) {
     bool handled = true;
