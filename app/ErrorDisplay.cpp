@@ -42,7 +42,7 @@ ErrorMessageBox& ErrorMessageBoxSeam() {
 }
 
 QString DisplayMessage(const std::exception_ptr& error) {
-    return QString::fromUtf8(holiday::DisplayText(error));
+    return FromUtf8(holiday::DisplayText(error));
 }
 
 void ShowException(const std::exception_ptr& error) {

@@ -4,6 +4,11 @@
 
 namespace app {
 
+int GridAxis::ScreenPos(std::int64_t pos) noexcept {
+    constexpr std::int64_t Limit = std::int64_t{1} << 30;
+    return static_cast<int>(std::clamp(pos, -Limit, Limit));
+}
+
 namespace {
 
 // Sizes beyond this are drawn as this; no screen is that large.

@@ -27,6 +27,9 @@ public:
     GridAxis(const holiday::AxisSizes& sizes, std::int32_t fixedCount, std::int32_t count) noexcept
         : mSizes(sizes), mFixed(fixedCount), mCount(count) {}
 
+    // A pixel position as a QRect may hold it: far outside any viewport, yet with room for a
+    // size added to it.
+    [[nodiscard]] static int ScreenPos(std::int64_t pos) noexcept;
     // The size of one index, limited to what a QRect can hold safely.
     [[nodiscard]] int SizeOf(std::int32_t index) const;
     // The pixels that the fixed indexes take, grid lines included.

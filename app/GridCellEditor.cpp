@@ -1,39 +1,38 @@
 #include "app/GridCellEditor.h"
 
+#include "app/ErrorDisplay.h"
 #include "app/ShownText.h"
 
+#include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QScopedValueRollback>
+#include <QStyleHints>
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace app {
 
 namespace {
 
-// How near (in UTF-16 code units) the caret may come to an end of the window before the
-// window moves on.
-constexpr qsizetype WindowMargin = 1024;
-
-[[nodiscard]] bool IsForbidden(QChar c) noexcept {
-    return c.unicode() == 0x0000 || c.unicode() == 0x0001;
-}
-
-[[nodiscard]] bool IsForbiddenByte(char c) noexcept {
-    return c == '\0' || c == '\x01';
-}
-
-[[nodiscard]] bool IsContinuation(char c) noexcept {
-    return (static_cast<unsigned char>(c) & 0xC0u) == 0x80u;
-}
-
 [[nodiscard]] bool MatchesAny(const QKeyEvent* event,
                               std::initializer_list<QKeySequence::StandardKey> keys) {
     return std::any_of(keys.begin(), keys.end(),
                        [event](QKeySequence::StandardKey key) { return event->matches(key); });
+}
+
+// An entry's text as the line edit's own menu writes it: its translation, then its shortcut
+// where the desktop shows shortcuts in menus.
+[[nodiscard]] QString EntryText(const char* source, QKeySequence::StandardKey key) {
+    QString text = QLineEdit::tr(source);
+    if (QGuiApplication::styleHints()->showShortcutsInContextMenus()) {
+        text += u'\t' + QKeySequence(key).toString(QKeySequence::NativeText);
+    }
+    return text;
 }
 
 } // namespace
@@ -51,42 +50,28 @@ GridCellEditor::GridCellEditor(QWidget* parent) : QLineEdit(parent) {
 }
 
 void GridCellEditor::SetWholeText(std::string_view text) {
-    // The room of the last text serves again when it is large enough and not much larger (also
-    // after the editor was closed, with the empty text): fresh memory for a huge cell costs more
-    // than copying it. Room for typing: a huge text is not copied again for a few more
-    // characters.
-    const std::size_t room = text.size() + text.size() / 64;
-    mWhole.clear();
-    if (!text.empty() && (mWhole.capacity() < room || mWhole.capacity() > 2 * room + 65536)) {
-        Text().swap(mWhole);
-        mWhole.reserve(room);
-    }
-    mWhole.append(text);
-    if (std::memchr(mWhole.data(), '\0', mWhole.size()) != nullptr ||
-        std::memchr(mWhole.data(), '\x01', mWhole.size()) != nullptr) {
-        std::erase_if(mWhole, IsForbiddenByte);
-    }
-    mWholeSelected = false;
-    ClearHistory();
-    ShowWindow(mWhole.size(), mWhole.size());
+    mModel.SetWholeText(text);
+    const std::size_t end = mModel.WholeText().size();
+    ShowWindow(end, end);
 }
 
 void GridCellEditor::SelectWholeText() {
-    mMergeOpen = false;
+    mModel.EndRun();
     ShowWindow(0, 0);
     selectAll();
-    mWholeSelected = mWinBegin > 0 || mWinEnd < mWhole.size();
+    mModel.SetWholeSelected(!mModel.ShowsStart() || !mModel.ShowsEnd());
 }
 
 void GridCellEditor::MoveCaretToEnd() {
-    mMergeOpen = false;
-    mWholeSelected = false;
-    ShowWindow(mWhole.size(), mWhole.size());
+    mModel.EndRun();
+    mModel.SetWholeSelected(false);
+    const std::size_t end = mModel.WholeText().size();
+    ShowWindow(end, end);
 }
 
 void GridCellEditor::ReplaceShownText(qsizetype start, qsizetype end, const QString& text) {
-    mMergeOpen = false;
-    mWholeSelected = false;
+    mModel.EndRun();
+    mModel.SetWholeSelected(false);
     const auto size = static_cast<int>(this->text().size());
     const int from = std::clamp(static_cast<int>(start), 0, size);
     const int to = std::clamp(static_cast<int>(end), from, size);
@@ -98,63 +83,22 @@ void GridCellEditor::ReplaceShownText(qsizetype start, qsizetype end, const QStr
     insert(text);
 }
 
-std::size_t GridCellEditor::OffsetOf(qsizetype position) const {
-    const std::string_view window(mWhole.data(), mWinEnd);
-    std::size_t at = mWinBegin;
-    for (qsizetype units = 0; units < position && at < mWinEnd;) {
-        const Utf8Char c = DecodeUtf8Char(window, at);
-        units += c.CodePoint >= 0x10000 ? 2 : 1;
-        at += c.Bytes;
-    }
-    return at;
-}
-
-qsizetype GridCellEditor::PositionOf(std::size_t offset) const {
-    const std::string_view window(mWhole.data(), mWinEnd);
-    std::size_t at = mWinBegin;
-    qsizetype units = 0;
-    while (at < offset && at < mWinEnd) {
-        const Utf8Char c = DecodeUtf8Char(window, at);
-        units += c.CodePoint >= 0x10000 ? 2 : 1;
-        at += c.Bytes;
-    }
-    return units;
-}
-
 std::size_t GridCellEditor::AnchorOffset() const {
     const qsizetype caret = cursorPosition();
     if (!hasSelectedText()) {
-        return OffsetOf(caret);
+        return mModel.OffsetOf(caret);
     }
-    return OffsetOf(caret == selectionStart() ? selectionEnd() : selectionStart());
+    return mModel.OffsetOf(caret == selectionStart() ? selectionEnd() : selectionStart());
 }
 
 void GridCellEditor::ShowWindow(std::size_t caret, std::size_t anchor) {
-    const std::size_t size = mWhole.size();
-    caret = std::min(caret, size);
-    std::size_t begin = 0;
-    std::size_t end = size;
-    if (size > WindowBytes) {
-        begin = caret > WindowBytes / 2 ? caret - WindowBytes / 2 : 0;
-        end = std::min(size, begin + WindowBytes);
-        begin = end - WindowBytes;
-        // Cut between characters: a continuation byte belongs to the character before it.
-        for (int k = 0; k < 3 && begin > 0 && IsContinuation(mWhole[begin]); ++k) {
-            --begin;
-        }
-        for (int k = 0; k < 3 && end < size && IsContinuation(mWhole[end]); ++k) {
-            --end;
-        }
+    mModel.PlaceWindow(caret);
+    {
+        const QScopedValueRollback setting(mSettingWindow, true);
+        setText(mModel.Window());
     }
-    mWinBegin = begin;
-    mWinEnd = end;
-    mShown = Utf8Prefix(std::string_view(mWhole).substr(begin, end - begin),
-                        std::numeric_limits<qsizetype>::max());
-    mSettingWindow = true;
-    setText(mShown);
-    mSettingWindow = false;
-    const auto caretPos = static_cast<int>(PositionOf(std::clamp(caret, begin, end)));
-    const auto anchorPos = static_cast<int>(PositionOf(std::clamp(anchor, begin, end)));
+    const auto caretPos = static_cast<int>(mModel.PositionOf(caret));
+    const auto anchorPos = static_cast<int>(mModel.PositionOf(anchor));
     if (anchorPos == caretPos) {
         setCursorPosition(caretPos);
     } else {
@@ -163,95 +107,116 @@ void GridCellEditor::ShowWindow(std::size_t caret, std::size_t anchor) {
 }
 
 void GridCellEditor::FollowCaret() {
-    const bool wholeShown = mWinBegin == 0 && mWinEnd == mWhole.size();
-    const std::size_t shownBytes = mWinEnd - mWinBegin;
-    if (mWholeSelected || (wholeShown && shownBytes <= 2 * WindowBytes)) {
-        return;
-    }
     const qsizetype caret = cursorPosition();
-    const bool nearStart = mWinBegin > 0 && caret < WindowMargin;
-    const bool nearEnd = mWinEnd < mWhole.size() && text().size() - caret < WindowMargin;
-    const bool unfit =
-        shownBytes > 2 * WindowBytes || (!wholeShown && mWhole.size() <= WindowBytes);
-    if (nearStart || nearEnd || unfit) {
-        const bool mergeOpen = mMergeOpen; // the caret stays where it is in the whole text
-        ShowWindow(OffsetOf(caret), AnchorOffset());
-        mMergeOpen = mergeOpen;
+    if (mModel.WindowShouldFollow(caret, text().size())) {
+        ShowWindow(mModel.OffsetOf(caret), AnchorOffset());
     }
 }
 
 void GridCellEditor::OnWindowTextChanged(const QString& text) {
-    if (mSettingWindow || mCleaning) {
+    RunGuarded(this, [&] {
+        if (mSettingWindow) {
+            return;
+        }
+        const Selection before = SelectionBeforeChange();
+        QString clean = text;
+        if (CellTextModel::HasForbidden(text)) {
+            qsizetype caret = cursorPosition();
+            clean = CellTextModel::WithoutForbidden(text, caret);
+            {
+                const QScopedValueRollback setting(mSettingWindow, true);
+                setText(clean);
+            }
+            setCursorPosition(static_cast<int>(caret));
+        }
+        if (mModel.ApplyWindowEdit(clean, before, mKeyKind)) {
+            const int caret = cursorPosition();
+            {
+                const QScopedValueRollback setting(mSettingWindow, true);
+                setText(mModel.Window());
+            }
+            setCursorPosition(std::min(caret, static_cast<int>(mModel.Window().size())));
+        }
+        mChanged = true;
+        emit CellTextChanged();
+        if (mModel.WindowTooLarge()) {
+            // A change made from code (insert, paste); key presses move the window at once.
+            QMetaObject::invokeMethod(this, Guarded(this, [this] { FollowCaret(); }),
+                                      Qt::QueuedConnection);
+        }
+    });
+}
+
+void GridCellEditor::Undo() {
+    if (const std::optional<Selection> after = mModel.Undo()) {
+        RestoreSelection(*after);
+        emit CellTextChanged();
+    }
+}
+
+void GridCellEditor::Redo() {
+    if (const std::optional<Selection> after = mModel.Redo()) {
+        RestoreSelection(*after);
+        emit CellTextChanged();
+    }
+}
+
+void GridCellEditor::RestoreSelection(const Selection& selection) {
+    if (selection.Whole) {
+        SelectWholeText();
         return;
     }
-    const Selection before = SelectionBeforeChange();
-    QString clean = text;
-    if (std::any_of(text.begin(), text.end(), IsForbidden)) {
-        const int caret = cursorPosition();
-        const auto droppedBeforeCaret = std::count_if(
-            text.begin(), text.begin() + std::min(caret, static_cast<int>(text.size())),
-            IsForbidden);
-        clean.removeIf(IsForbidden);
-        mCleaning = true;
-        setText(clean);
-        mCleaning = false;
-        setCursorPosition(caret - static_cast<int>(droppedBeforeCaret));
-    }
+    mModel.EndRun();
+    mModel.SetWholeSelected(false);
+    ShowWindow(selection.Caret, selection.Anchor);
+}
 
-    if (mWholeSelected) {
-        // The whole text was selected: the change replaced all of it.
-        mWholeSelected = false;
-        const QByteArray bytes = clean.toUtf8();
-        Text removed = std::move(mWhole);
-        mWhole.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        mWinBegin = 0;
-        mWinEnd = mWhole.size();
-        Record({0, std::move(removed), mWhole, mKeyKind, before});
+void GridCellEditor::NoteSelection() {
+    mNotedCaret = cursorPosition();
+    if (!hasSelectedText()) {
+        mNotedAnchor = mNotedCaret;
     } else {
-        // Only the characters between the unchanged start and the unchanged end are replaced.
-        const qsizetype common = std::min(mShown.size(), clean.size());
-        qsizetype head = 0;
-        while (head < common && mShown[head] == clean[head]) {
-            ++head;
-        }
-        if (head > 0 && mShown[head - 1].isHighSurrogate()) {
-            --head;
-        }
-        qsizetype tail = 0;
-        while (tail < common - head &&
-               mShown[mShown.size() - 1 - tail] == clean[clean.size() - 1 - tail]) {
-            ++tail;
-        }
-        if (tail > 0 && mShown[mShown.size() - tail].isLowSurrogate()) {
-            --tail;
-        }
-        const std::size_t from = OffsetOf(head);
-        const std::size_t to = OffsetOf(mShown.size() - tail);
-        const QByteArray middle =
-            QStringView(clean).sliced(head, clean.size() - tail - head).toUtf8();
-        Change change{from, mWhole.substr(from, to - from),
-                      Text(middle.constData(), static_cast<std::size_t>(middle.size())), mKeyKind,
-                      before};
-        mWhole.replace(from, to - from, change.Inserted);
-        Record(std::move(change));
-        mWinEnd = mWinEnd - (to - from) + static_cast<std::size_t>(middle.size());
+        mNotedAnchor = mNotedCaret == selectionStart() ? selectionEnd() : selectionStart();
     }
-    // The window's bytes as they now read (a change next to bytes that are no well-formed
-    // UTF-8 can make them read differently).
-    mShown = Utf8Prefix(std::string_view(mWhole).substr(mWinBegin, mWinEnd - mWinBegin),
-                        std::numeric_limits<qsizetype>::max());
-    if (mShown != clean) {
-        const int caret = cursorPosition();
-        mSettingWindow = true;
-        setText(mShown);
-        mSettingWindow = false;
-        setCursorPosition(std::min(caret, static_cast<int>(mShown.size())));
+}
+
+GridCellEditor::Selection GridCellEditor::SelectionBeforeChange() const {
+    return {mModel.OffsetOf(mNotedCaret), mModel.OffsetOf(mNotedAnchor), mModel.WholeSelected()};
+}
+
+void GridCellEditor::CopyOrCut(bool cut) {
+    if (!mModel.WholeSelected()) {
+        if (cut) {
+            QLineEdit::cut();
+        } else {
+            copy();
+        }
+        return;
     }
-    emit CellTextChanged();
-    if (mWinEnd - mWinBegin > 2 * WindowBytes) {
-        // A change made from code (insert, paste); key presses move the window at once.
-        QMetaObject::invokeMethod(this, &GridCellEditor::FollowCaret, Qt::QueuedConnection);
+    QGuiApplication::clipboard()->setText(FromUtf8(mModel.WholeText()));
+    if (cut) {
+        del(); // replaces the whole selected text with nothing
     }
+}
+
+GridCellEditor::EditKind GridCellEditor::KindOf(const QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (event->key() == Qt::Key_Backspace && mods == Qt::NoModifier) {
+        return EditKind::Backspace;
+    }
+    if (event->matches(QKeySequence::Delete)) {
+        return EditKind::Delete;
+    }
+    return TypesCharacter(*event) ? EditKind::Typing : EditKind::Other;
+}
+
+bool GridCellEditor::TypesCharacter(const QKeyEvent& event) {
+    // Ctrl or Alt alone make commands; both together are AltGr on many layouts and type.
+    const bool ctrl = event.modifiers() & Qt::ControlModifier;
+    const bool alt = event.modifiers() & Qt::AltModifier;
+    const QString text = event.text();
+    return ctrl == alt && !text.isEmpty() && text.at(0).isPrint();
 }
 
 bool GridCellEditor::event(QEvent* event) {
@@ -261,7 +226,9 @@ bool GridCellEditor::event(QEvent* event) {
         const bool plainTab = (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
                               !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (plainTab && OnTab) {
-            OnTab(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            const bool forward =
+                key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+            RunGuarded(this, [&] { OnTab(forward); });
             return true;
         }
     }
@@ -269,17 +236,19 @@ bool GridCellEditor::event(QEvent* event) {
     switch (type) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        mMergeOpen = false; // the caret moves; a run of typing ends
+        mModel.EndRun(); // the caret moves; a run of typing ends
         [[fallthrough]];
     case QEvent::KeyPress:
     case QEvent::InputMethod:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
     case QEvent::Drop:
-        if (mWholeSelected && selectedText().size() != text().size()) {
-            mWholeSelected = false;
-        }
-        FollowCaret();
+        RunGuarded(this, [this] {
+            if (mModel.WholeSelected() && selectedText().size() != text().size()) {
+                mModel.SetWholeSelected(false);
+            }
+            FollowCaret();
+        });
         break;
     default:
         break;
@@ -288,61 +257,99 @@ bool GridCellEditor::event(QEvent* event) {
 }
 
 void GridCellEditor::keyPressEvent(QKeyEvent* event) {
-    if (OnKey && OnKey(event)) {
-        event->accept();
-        return;
-    }
-    event->accept();
-    if (event->matches(QKeySequence::Undo)) {
-        Undo();
-        return;
-    }
-    if (event->matches(QKeySequence::Redo)) {
-        Redo();
-        return;
-    }
-    if (event->matches(QKeySequence::Paste)) {
-        // Qt's text widgets are not safe with a clipboard that holds nothing: a paste of
-        // nothing does nothing.
-        const QMimeData* mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-        if (mime == nullptr || !mime->hasText()) {
+    RunGuarded(this, [&] {
+        if (OnKey && OnKey(event)) {
+            event->accept();
             return;
         }
-    }
-    if (event->matches(QKeySequence::SelectAll)) {
-        SelectWholeText();
-        return;
-    }
-    if (mWholeSelected && MatchesAny(event, {QKeySequence::Copy, QKeySequence::Cut})) {
-        CopyOrCut(event->matches(QKeySequence::Cut));
-        return;
-    }
-    const bool toStart =
-        MatchesAny(event, {QKeySequence::MoveToStartOfLine, QKeySequence::MoveToStartOfDocument,
-                           QKeySequence::SelectStartOfLine, QKeySequence::SelectStartOfDocument});
-    const bool toEnd =
-        MatchesAny(event, {QKeySequence::MoveToEndOfLine, QKeySequence::MoveToEndOfDocument,
-                           QKeySequence::SelectEndOfLine, QKeySequence::SelectEndOfDocument});
-    if ((toStart && mWinBegin > 0) || (toEnd && mWinEnd < mWhole.size())) {
-        const bool selecting = event->modifiers() & Qt::ShiftModifier;
-        const std::size_t target = toStart ? 0 : mWhole.size();
-        const std::size_t anchor = selecting ? AnchorOffset() : target;
-        mWholeSelected = false;
-        mMergeOpen = false;
-        ShowWindow(target, anchor);
-    }
-    // A key that moves the caret or the selection without a change ends a run of typing, as in
-    // an ordinary line edit.
-    const qsizetype caret = cursorPosition();
-    const qsizetype selection = selectionStart();
-    mChanged = false;
-    mKeyKind = KindOf(event);
-    QLineEdit::keyPressEvent(event);
-    mKeyKind = EditKind::Other;
-    if (!mChanged && (cursorPosition() != caret || selectionStart() != selection)) {
-        mMergeOpen = false;
-    }
-    event->accept();
+        event->accept();
+        if (event->matches(QKeySequence::Undo)) {
+            Undo();
+            return;
+        }
+        if (event->matches(QKeySequence::Redo)) {
+            Redo();
+            return;
+        }
+        if (event->matches(QKeySequence::Paste)) {
+            // Qt's text widgets are not safe with a clipboard that holds nothing: a paste of
+            // nothing does nothing.
+            const QMimeData* mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+            if (mime == nullptr || !mime->hasText()) {
+                return;
+            }
+        }
+        if (event->matches(QKeySequence::SelectAll)) {
+            SelectWholeText();
+            return;
+        }
+        if (mModel.WholeSelected() && MatchesAny(event, {QKeySequence::Copy, QKeySequence::Cut})) {
+            CopyOrCut(event->matches(QKeySequence::Cut));
+            return;
+        }
+        const bool toStart = MatchesAny(
+            event, {QKeySequence::MoveToStartOfLine, QKeySequence::MoveToStartOfDocument,
+                    QKeySequence::SelectStartOfLine, QKeySequence::SelectStartOfDocument});
+        const bool toEnd =
+            MatchesAny(event, {QKeySequence::MoveToEndOfLine, QKeySequence::MoveToEndOfDocument,
+                               QKeySequence::SelectEndOfLine, QKeySequence::SelectEndOfDocument});
+        if ((toStart && !mModel.ShowsStart()) || (toEnd && !mModel.ShowsEnd())) {
+            const bool selecting = event->modifiers() & Qt::ShiftModifier;
+            const std::size_t target = toStart ? 0 : mModel.WholeText().size();
+            const std::size_t anchor = selecting ? AnchorOffset() : target;
+            mModel.SetWholeSelected(false);
+            mModel.EndRun();
+            ShowWindow(target, anchor);
+        }
+        // A key that moves the caret or the selection without a change ends a run of typing, as
+        // in an ordinary line edit.
+        const qsizetype caret = cursorPosition();
+        const qsizetype selection = selectionStart();
+        mChanged = false;
+        {
+            const QScopedValueRollback kind(mKeyKind, KindOf(event));
+            QLineEdit::keyPressEvent(event);
+        }
+        if (!mChanged && (cursorPosition() != caret || selectionStart() != selection)) {
+            mModel.EndRun();
+        }
+        event->accept();
+    });
+}
+
+void GridCellEditor::contextMenuEvent(QContextMenuEvent* event) {
+    RunGuarded(this, [&] {
+        // The line edit's entries, in its order, with the names Qt gives them, bound to the
+        // editor's history and whole text.
+        auto* menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        const bool allSelected =
+            mModel.WholeSelected() || (mModel.ShowsStart() && mModel.ShowsEnd() &&
+                                       selectedText().size() == text().size() && hasSelectedText());
+        const auto add = [this, menu](const char* name, const QString& text, bool enabled,
+                                      auto handler) {
+            QAction* action = menu->addAction(text);
+            action->setObjectName(QString::fromLatin1(name));
+            action->setEnabled(enabled);
+            connect(action, &QAction::triggered, this, Guarded(this, handler));
+        };
+        const bool selected = hasSelectedText();
+        add("edit-undo", EntryText("&Undo", QKeySequence::Undo), CanUndo(), [this] { Undo(); });
+        add("edit-redo", EntryText("&Redo", QKeySequence::Redo), CanRedo(), [this] { Redo(); });
+        menu->addSeparator();
+        add("edit-cut", EntryText("Cu&t", QKeySequence::Cut), selected,
+            [this] { CopyOrCut(true); });
+        add("edit-copy", EntryText("&Copy", QKeySequence::Copy), selected,
+            [this] { CopyOrCut(false); });
+        add("edit-paste", EntryText("&Paste", QKeySequence::Paste),
+            !QGuiApplication::clipboard()->text().isEmpty(), [this] { paste(); });
+        // Delete removes the whole text while it is selected.
+        add("edit-delete", QLineEdit::tr("Delete"), selected, [this] { del(); });
+        menu->addSeparator();
+        add("select-all", EntryText("Select All", QKeySequence::SelectAll),
+            !mModel.WholeText().empty() && !allSelected, [this] { SelectWholeText(); });
+        menu->popup(event->globalPos());
+    });
 }
 
 } // namespace app

@@ -8,7 +8,8 @@ namespace app {
 
 // The grid's keyboard navigation, free of Qt: from the table's state and a key it gives the new
 // current cell, selection anchor, top row and whether the cell editor is open. The grid applies
-// the result (for Enter through HolidayGrid::PressEnter, which the form's sgKeyDown calls).
+// the result (the move of Enter through HolidayGrid::MoveByEnter, which the form's sgKeyDown
+// calls, then the grid's own handling of the key, which opens or closes the editor).
 
 // The keys that move the current cell or the selection, or open and close the editor.
 enum class GridKey { Up, Down, Left, Right, PageUp, PageDown, Home, End, Enter };

@@ -1,14 +1,18 @@
 #include "app/HolidayGrid.h"
 
 #include "app/ApplicationFonts.h"
+#include "app/ErrorDisplay.h"
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
 #include "app/HolidayGridAccessible.h"
 #include "app/ShownText.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
@@ -26,18 +30,11 @@ constexpr int TextInset = 2;
 constexpr int MaxDrawnCharsPerPixel = 2;
 constexpr int MinDrawnChars = 64;
 
-[[nodiscard]] int ClampToInt(std::int64_t v) noexcept {
-    // Far outside any viewport, yet with room for a width added to it.
-    constexpr std::int64_t Limit = std::int64_t{1} << 30;
-    return static_cast<int>(std::clamp(v, -Limit, Limit));
-}
-
 } // namespace
 
 HolidayGrid::HolidayGrid(holiday::HolidayTable& table, QWidget* parent)
     : QAbstractScrollArea(parent), mTable(table), mCellFont(WindowFont()),
-      mFixedFont(FixedCellFont()) {
-    HolidayGridAccessible::Install();
+      mFixedFont(FixedCellFont()), mEditor(*this), mInput(*this, mEditor) {
     mCellTextHeight = TextHeight(mCellFont);
     mFixedTextHeight = TextHeight(mFixedFont);
     setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -51,25 +48,27 @@ HolidayGrid::HolidayGrid(holiday::HolidayTable& table, QWidget* parent)
     horizontalScrollBar()->setSingleStep(1);
     verticalScrollBar()->setSingleStep(1);
 
-    mEditor = new GridCellEditor(viewport());
-    mEditor->setFont(mCellFont);
-    mEditor->hide();
-    mEditor->OnKey = [this](QKeyEvent* event) { return !mForwardingKey && HandleKey(event, true); };
-    mEditor->OnTab = [this](bool forward) { LeaveByTab(forward); };
-    connect(mEditor, &GridCellEditor::CellTextChanged, this, &HolidayGrid::OnEditorTextChanged);
-    connect(qApp, &QApplication::focusChanged, this, &HolidayGrid::OnFocusChanged);
+    GridCellEditor& editor = mEditor.Editor();
+    editor.setFont(mCellFont);
+    editor.OnKey = [this](QKeyEvent* event) { return mInput.Key(*event, GridInput::From::Editor); };
+    editor.OnTab = [this](bool forward) {
+        mEditor.Close();
+        focusNextPrevChild(forward);
+    };
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* /*old*/, QWidget* now) {
+        RunGuarded(this, [this, now] { mEditor.FocusChanged(now); });
+    });
 
     mLeftCol = mTable.TopLeft().Col;
     mTopRow = mTable.TopLeft().Row;
-    mShownCurrent = mTable.CurrentCell();
-    mShownAnchor = mTable.Anchor();
+    mShownSelection = mTable.Selection().Block;
     mTable.AddObserver(this);
     InvalidateLayout();
 }
 
 HolidayGrid::~HolidayGrid() {
     // The editor drops its focus while it is destroyed, after this destructor has run.
-    disconnect(qApp, &QApplication::focusChanged, this, &HolidayGrid::OnFocusChanged);
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     mTable.RemoveObserver(this);
 }
 
@@ -78,7 +77,7 @@ HolidayGrid::~HolidayGrid() {
 void HolidayGrid::SetCellFont(const QFont& font) {
     mCellFont = font;
     mCellTextHeight = TextHeight(font);
-    mEditor->setFont(font);
+    mEditor.Editor().setFont(font);
     viewport()->update();
 }
 
@@ -106,15 +105,12 @@ GridAxis HolidayGrid::Rows() const {
     return GridAxis(mTable.RowHeights(), mTable.FixedRows(), mTable.RowCount());
 }
 
-bool HolidayGrid::IsFixed(GridCoord cell) const noexcept {
-    return cell.Col < mTable.FixedCols() || cell.Row < mTable.FixedRows();
-}
-
 QRect HolidayGrid::CellRect(GridCoord cell) const {
     const GridAxis cols = Cols();
     const GridAxis rows = Rows();
-    return {ClampToInt(cols.PosOf(mLeftCol, cell.Col)), ClampToInt(rows.PosOf(mTopRow, cell.Row)),
-            cols.SizeOf(cell.Col), rows.SizeOf(cell.Row)};
+    return {GridAxis::ScreenPos(cols.PosOf(mLeftCol, cell.Col)),
+            GridAxis::ScreenPos(rows.PosOf(mTopRow, cell.Row)), cols.SizeOf(cell.Col),
+            rows.SizeOf(cell.Row)};
 }
 
 std::optional<GridCoord> HolidayGrid::CellAt(QPoint pos) const {
@@ -141,62 +137,63 @@ std::optional<GridCoord> HolidayGrid::CellAt(QPoint pos) const {
 // --- Layout and scrolling ----------------------------------------------------------------------
 
 void HolidayGrid::InvalidateLayout() {
-    mLayoutDirty = true;
+    mLayoutStale = true;
     viewport()->update();
     if (!mLayoutScheduled) {
         mLayoutScheduled = true;
-        QTimer::singleShot(0, this, [this] {
-            mLayoutScheduled = false;
-            EnsureLayout();
-        });
+        QTimer::singleShot(0, this, Guarded(this, [this] {
+                               mLayoutScheduled = false;
+                               EnsureLayout();
+                           }));
     }
 }
 
 void HolidayGrid::EnsureLayout() {
-    if (mLayoutDirty && !mInRelayout) {
+    if (mLayoutStale && !mInRelayout) {
         Relayout();
     }
 }
 
 void HolidayGrid::Relayout() {
-    mInRelayout = true;
-    // Showing or hiding a scroll bar resizes the viewport, which asks for the layout again.
-    for (int pass = 0; pass < 3 && (pass == 0 || mLayoutDirty); ++pass) {
-        mLayoutDirty = false;
-        const GridAxis cols = Cols();
-        const GridAxis rows = Rows();
-        const std::int64_t fixedWidth = cols.FixedExtent();
-        const std::int64_t fixedHeight = rows.FixedExtent();
-        const QSize whole = maximumViewportSize();
-        const QSize now = viewport()->size();
-        const std::int32_t fixedCols = mTable.FixedCols();
-        const std::int32_t fixedRows = mTable.FixedRows();
-        if (cols.MaxFirst(whole.width() - fixedWidth) == fixedCols &&
-            rows.MaxFirst(whole.height() - fixedHeight) == fixedRows) {
-            mMaxLeftCol = fixedCols;
-            mMaxTopRow = fixedRows;
-        } else {
-            mMaxLeftCol = cols.MaxFirst(now.width() - fixedWidth);
-            mMaxTopRow = rows.MaxFirst(now.height() - fixedHeight);
+    {
+        const QScopedValueRollback inRelayout(mInRelayout, true);
+        // Showing or hiding a scroll bar resizes the viewport, which asks for the layout again.
+        for (int pass = 0; pass < 3 && (pass == 0 || mLayoutStale); ++pass) {
+            mLayoutStale = false;
+            const GridAxis cols = Cols();
+            const GridAxis rows = Rows();
+            const std::int64_t fixedWidth = cols.FixedExtent();
+            const std::int64_t fixedHeight = rows.FixedExtent();
+            const QSize whole = maximumViewportSize();
+            const QSize now = viewport()->size();
+            const std::int32_t fixedCols = mTable.FixedCols();
+            const std::int32_t fixedRows = mTable.FixedRows();
+            if (cols.MaxFirst(whole.width() - fixedWidth) == fixedCols &&
+                rows.MaxFirst(whole.height() - fixedHeight) == fixedRows) {
+                mMaxLeftCol = fixedCols;
+                mMaxTopRow = fixedRows;
+            } else {
+                mMaxLeftCol = cols.MaxFirst(now.width() - fixedWidth);
+                mMaxTopRow = rows.MaxFirst(now.height() - fixedHeight);
+            }
+            mLeftCol = std::clamp(mLeftCol, fixedCols, mMaxLeftCol);
+            mTopRow = std::clamp(mTopRow, fixedRows, mMaxTopRow);
+            SyncScrollBars();
         }
-        mLeftCol = std::clamp(mLeftCol, fixedCols, mMaxLeftCol);
-        mTopRow = std::clamp(mTopRow, fixedRows, mMaxTopRow);
-        SyncScrollBars();
+        mLayoutStale = false;
     }
-    mLayoutDirty = false;
-    mInRelayout = false;
     UpdateVisibleEnds();
     if (mTable.TopLeft() != GridCoord{mLeftCol, mTopRow}) {
         mTable.SetTopLeft({mLeftCol, mTopRow});
     }
-    PlaceEditor();
+    mEditor.Place();
 }
 
 void HolidayGrid::SyncScrollBars() {
     const GridAxis cols = Cols();
     const GridAxis rows = Rows();
     const QSize now = viewport()->size();
-    mSyncingBars = true;
+    const QScopedValueRollback syncing(mSyncingBars, true);
     QScrollBar* h = horizontalScrollBar();
     h->setRange(0, mMaxLeftCol - mTable.FixedCols());
     h->setPageStep(cols.WholeCount(mLeftCol, now.width() - cols.FixedExtent()));
@@ -205,7 +202,6 @@ void HolidayGrid::SyncScrollBars() {
     v->setRange(0, mMaxTopRow - mTable.FixedRows());
     v->setPageStep(rows.WholeCount(mTopRow, now.height() - rows.FixedExtent()));
     v->setValue(mTopRow - mTable.FixedRows());
-    mSyncingBars = false;
 }
 
 void HolidayGrid::UpdateVisibleEnds() {
@@ -224,7 +220,7 @@ void HolidayGrid::ScrollTo(std::int32_t leftCol, std::int32_t topRow) {
         mTopRow = topRow;
         SyncScrollBars();
         UpdateVisibleEnds();
-        PlaceEditor();
+        mEditor.Place();
         viewport()->update();
     }
     if (mTable.TopLeft() != GridCoord{mLeftCol, mTopRow}) {
@@ -233,11 +229,13 @@ void HolidayGrid::ScrollTo(std::int32_t leftCol, std::int32_t topRow) {
 }
 
 void HolidayGrid::scrollContentsBy(int /*dx*/, int /*dy*/) {
-    if (mSyncingBars) {
-        return;
-    }
-    ScrollTo(mTable.FixedCols() + horizontalScrollBar()->value(),
-             mTable.FixedRows() + verticalScrollBar()->value());
+    RunGuarded(this, [&] {
+        if (mSyncingBars) {
+            return;
+        }
+        ScrollTo(mTable.FixedCols() + horizontalScrollBar()->value(),
+                 mTable.FixedRows() + verticalScrollBar()->value());
+    });
 }
 
 void HolidayGrid::ScrollToCell(GridCoord cell) {
@@ -255,16 +253,18 @@ void HolidayGrid::ScrollToCurrentCell() {
 }
 
 void HolidayGrid::resizeEvent(QResizeEvent* event) {
-    QAbstractScrollArea::resizeEvent(event);
-    mLayoutDirty = true;
-    if (!mInRelayout) {
-        Relayout();
-    }
+    RunGuarded(this, [&] {
+        QAbstractScrollArea::resizeEvent(event);
+        mLayoutStale = true;
+        if (!mInRelayout) {
+            Relayout();
+        }
+    });
 }
 
 // --- Painting ----------------------------------------------------------------------------------
 
-QRect HolidayGrid::BlockRect(GridCoord a, GridCoord b) const {
+QRect HolidayGrid::BlockRect(const holiday::CellRange& block) const {
     // The visible part of one axis: the fixed indexes of the block, then its scrolling ones from
     // the first shown to the last shown. The two parts meet where the fixed area ends.
     auto span = [](const GridAxis& axis, std::int32_t fixed, std::int32_t first,
@@ -291,49 +291,50 @@ QRect HolidayGrid::BlockRect(GridCoord a, GridCoord b) const {
         const std::int64_t end = axis.PosOf(first, *to) + axis.SizeOf(*to) + GridAxis::LineWidth;
         return std::pair{start, end};
     };
-    const auto x = span(Cols(), mTable.FixedCols(), mLeftCol, mLastVisibleCol,
-                        std::min(a.Col, b.Col), std::max(a.Col, b.Col));
-    const auto y = span(Rows(), mTable.FixedRows(), mTopRow, mLastVisibleRow,
-                        std::min(a.Row, b.Row), std::max(a.Row, b.Row));
+    if (block.IsEmpty()) {
+        return {};
+    }
+    const auto x = span(Cols(), mTable.FixedCols(), mLeftCol, mLastVisibleCol, block.TopLeft.Col,
+                        block.BottomRight.Col);
+    const auto y = span(Rows(), mTable.FixedRows(), mTopRow, mLastVisibleRow, block.TopLeft.Row,
+                        block.BottomRight.Row);
     if (!x || !y) {
         return {};
     }
-    const QRect block(QPoint(ClampToInt(x->first), ClampToInt(y->first)),
-                      QPoint(ClampToInt(x->second - 1), ClampToInt(y->second - 1)));
-    return block.intersected(viewport()->rect());
+    const QRect rect(
+        QPoint(GridAxis::ScreenPos(x->first), GridAxis::ScreenPos(y->first)),
+        QPoint(GridAxis::ScreenPos(x->second - 1), GridAxis::ScreenPos(y->second - 1)));
+    return rect.intersected(viewport()->rect());
 }
 
-void HolidayGrid::UpdateBlock(GridCoord a, GridCoord b) {
-    if (mLayoutDirty) {
+void HolidayGrid::UpdateBlock(const holiday::CellRange& block) {
+    if (mLayoutStale) {
         return; // the whole viewport is repainted anyway
     }
-    if (const QRect r = BlockRect(a, b); !r.isEmpty()) {
+    if (const QRect r = BlockRect(block); !r.isEmpty()) {
         viewport()->update(r);
     }
 }
 
 void HolidayGrid::UpdateSelection() {
-    UpdateBlock(mShownCurrent, mShownAnchor);
-    mShownCurrent = mTable.CurrentCell();
-    mShownAnchor = mTable.Anchor();
-    UpdateBlock(mShownCurrent, mShownAnchor);
+    UpdateBlock(mShownSelection);
+    mShownSelection = mTable.Selection().Block;
+    UpdateBlock(mShownSelection);
 }
 
 void HolidayGrid::paintEvent(QPaintEvent* event) {
+    RunGuarded(this, [this, event] { Paint(event->rect()); });
+}
+
+void HolidayGrid::Paint(const QRect& dirty) {
     EnsureLayout();
     QPainter painter(viewport());
-    const QRect dirty = event->rect();
     painter.fillRect(dirty, palette().color(QPalette::Base));
 
     const auto cols = Cols().Visible(mLeftCol, viewport()->width());
     const auto rows = Rows().Visible(mTopRow, viewport()->height());
-    const GridCoord current = mTable.CurrentCell();
-    const GridCoord anchor = mTable.Anchor();
-    const std::int32_t selLeft = std::min(current.Col, anchor.Col);
-    const std::int32_t selRight = std::max(current.Col, anchor.Col);
-    const std::int32_t selTop = std::min(current.Row, anchor.Row);
-    const std::int32_t selBottom = std::max(current.Row, anchor.Row);
-    const bool focused = hasFocus() || mEditor->hasFocus();
+    const holiday::CellSelection selection = mTable.Selection();
+    const bool focused = hasFocus() || mEditor.Editor().hasFocus();
 
     for (const auto& row : rows) {
         if (row.Pos > dirty.bottom() || row.Pos + row.Size < dirty.top()) {
@@ -344,11 +345,10 @@ void HolidayGrid::paintEvent(QPaintEvent* event) {
                 continue;
             }
             const GridCoord cell{col.Index, row.Index};
-            const bool selected = col.Index >= selLeft && col.Index <= selRight &&
-                                  row.Index >= selTop && row.Index <= selBottom &&
-                                  cell != current && !IsFixed(cell);
+            // The current cell shows as ordinary, with the focus frame.
+            const bool selected = selection.Block.Contains(cell) && cell != selection.Current;
             PaintCell(painter, cell, QRect(col.Pos, row.Pos, col.Size, row.Size), selected,
-                      focused && cell == current);
+                      focused && cell == selection.Current);
         }
     }
 }
@@ -356,7 +356,7 @@ void HolidayGrid::paintEvent(QPaintEvent* event) {
 void HolidayGrid::PaintCell(QPainter& painter, GridCoord cell, const QRect& rect, bool selected,
                             bool focused) const {
     const QPalette& pal = palette();
-    const bool fixed = IsFixed(cell);
+    const bool fixed = mTable.IsFixed(cell);
     // The grid lines to the right of and below the cell.
     painter.setPen(pal.color(fixed ? QPalette::Shadow : QPalette::Mid));
     painter.drawLine(rect.right() + 1, rect.top(), rect.right() + 1, rect.bottom() + 1);
@@ -412,14 +412,96 @@ void HolidayGrid::PaintCell(QPainter& painter, GridCoord cell, const QRect& rect
     }
 }
 
-// --- Keyboard ----------------------------------------------------------------------------------
+// --- Keys, mouse and focus ---------------------------------------------------------------------
+
+QLineEdit* HolidayGrid::Editor() const noexcept {
+    return &mEditor.Editor();
+}
+
+void HolidayGrid::MoveByEnter(EnterMove move) {
+    mInput.MoveByEnter(move);
+}
+
+GridNavigationState HolidayGrid::NavigationState() {
+    EnsureLayout();
+    return {mTable.CurrentCell(),
+            mTable.Anchor(),
+            {mTable.FixedCols(), mTable.FixedRows()},
+            {mTable.ColCount(), mTable.RowCount()},
+            mTopRow,
+            mMaxTopRow,
+            Rows().WholeCount(mTopRow, viewport()->height() - Rows().FixedExtent()),
+            IsEditorOpen()};
+}
+
+void HolidayGrid::keyPressEvent(QKeyEvent* event) {
+    bool handled = true;
+    RunGuarded(this, [&] {
+        if (mEditor.IsHidden()) {
+            // The editor of a cell scrolled away under the fixed cells takes the keys as if it
+            // had the focus.
+            QCoreApplication::sendEvent(&mEditor.Editor(), event);
+            return;
+        }
+        handled = mInput.Key(*event, GridInput::From::Grid);
+    });
+    if (handled) {
+        event->accept();
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void HolidayGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    RunGuarded(this, [this, event] { mInput.LeftPress(event->position().toPoint()); });
+    event->accept();
+}
+
+void HolidayGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
+
+void HolidayGrid::mouseMoveEvent(QMouseEvent* event) {
+    bool handled = false;
+    RunGuarded(this, [&] { handled = mInput.Move(event->position().toPoint(), event->buttons()); });
+    if (handled) {
+        event->accept();
+    } else {
+        QAbstractScrollArea::mouseMoveEvent(event);
+    }
+}
+
+void HolidayGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && mInput.LeftRelease()) {
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void HolidayGrid::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    RunGuarded(this, [this] {
+        UpdateCell(mTable.CurrentCell());
+        HolidayGridAccessible::CurrentCellMoved(*this);
+    });
+}
+
+void HolidayGrid::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    RunGuarded(this, [this] { UpdateCell(mTable.CurrentCell()); });
+}
+
+// --- Table notifications -----------------------------------------------------------------------
 
 void HolidayGrid::CellsChanged(GridCoord first, GridCoord last) {
-    if (mEditorOpen && !mWritingFromEditor && mEditCell.Col >= first.Col &&
-        mEditCell.Col <= last.Col && mEditCell.Row >= first.Row && mEditCell.Row <= last.Row) {
-        SyncEditorFromCell();
-    }
-    UpdateBlock(first, last);
+    const holiday::CellRange block = holiday::CellRange::Spanning(first, last);
+    mEditor.CellsChanged(block);
+    UpdateBlock(block);
     HolidayGridAccessible::CellsChanged(*this, first, last);
 }
 
@@ -429,7 +511,7 @@ void HolidayGrid::ExtentChanged(GridCoord /*oldExtent*/) {
 }
 
 void HolidayGrid::FixedCountsChanged() {
-    CloseEditor();
+    mEditor.Close();
     InvalidateLayout();
     const GridCoord topLeft = mTable.TopLeft();
     mLeftCol = topLeft.Col;
@@ -439,7 +521,7 @@ void HolidayGrid::FixedCountsChanged() {
 }
 
 void HolidayGrid::CurrentCellMoved(GridCoord /*old*/, bool scrollIntoView) {
-    CloseEditor();
+    mEditor.Close();
     UpdateSelection();
     if (scrollIntoView) {
         ScrollToCurrentCell();

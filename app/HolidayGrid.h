@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/GridEditorPlacement.h"
+#include "app/GridInput.h"
 #include "app/GridNavigation.h"
 #include "holiday/HolidayTable.h"
 #include "holiday/HolidayTableObserver.h"
@@ -16,23 +18,19 @@ class QLineEdit;
 namespace app {
 
 class GridAxis;
-class GridCellEditor;
 
 // The grid `sg`: the view of the one HolidayTable. It paints the table directly with the
 // table's own coordinates (64-bit pixel positions, sparse widths and heights), so painting,
 // scrolling and count changes cost only what is visible. Fixed rows and columns stay in place
-// while the rest scrolls. Ordinary cells are edited in place with a QLineEdit.
+// while the rest scrolls. The keys and the mouse go to its GridInput, the cell editor is kept
+// over its cell by its GridEditorPlacement.
 //
 // The scroll bars count scrolling columns and rows, not pixels: the view always starts at a
 // whole column and row, and the table's top-left cell follows the scroll position.
 class HolidayGrid : public QAbstractScrollArea, private holiday::HolidayTableObserver {
     Q_OBJECT
 public:
-    // How the cell editor opens.
-    enum class EditorOpening {
-        SelectAll,  // Enter while closed, a second click: the whole text selected
-        CaretAtEnd, // F2: caret after the text, nothing selected
-    };
+    using EditorOpening = app::EditorOpening;
 
     explicit HolidayGrid(holiday::HolidayTable& table, QWidget* parent = nullptr);
     ~HolidayGrid() override;
@@ -51,18 +49,17 @@ public:
     // the key to 0 takes the key press away from the grid.
     std::function<void(int& key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
 
-    // The Enter key: one NavigateGrid with move, whose current cell, anchor and editor state
-    // are applied (a move is scrolled into view). The form's sgKeyDown calls it for an Enter
-    // press; when no OnKeyDown handler did, the grid calls it with EnterMove::None, which
-    // only opens or closes the editor.
-    void PressEnter(EnterMove move, Qt::KeyboardModifiers modifiers);
+    // The move of the Enter key, for an OnKeyDown handler: CurrentCell one step as move says
+    // (none beyond the last row or column; a move closes the editor and is scrolled into view).
+    // The grid's own handling of the same Enter press then opens or closes the editor.
+    void MoveByEnter(EnterMove move);
 
-    [[nodiscard]] bool IsEditorOpen() const noexcept;
+    [[nodiscard]] bool IsEditorOpen() const noexcept { return mEditor.IsOpen(); }
     // Opens the editor on CurrentCell (never on a fixed cell) and scrolls it into view; an open
     // editor only takes the new caret and selection.
-    void OpenEditor(EditorOpening how);
+    void OpenEditor(EditorOpening how) { mEditor.Open(how); }
     // Closes the editor; the cell already holds its text. The focus stays in the grid.
-    void CloseEditor();
+    void CloseEditor() { mEditor.Close(); }
     [[nodiscard]] QLineEdit* Editor() const noexcept;
 
     // The cell's rectangle in viewport coordinates (may lie outside the viewport), without the
@@ -93,6 +90,9 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    friend class GridInput;
+    friend class GridEditorPlacement;
+
     // holiday::HolidayTableObserver
     void CellsChanged(holiday::GridCoord first, holiday::GridCoord last) override;
     void ExtentChanged(holiday::GridCoord oldExtent) override;
@@ -105,7 +105,6 @@ private:
 
     [[nodiscard]] GridAxis Cols() const;
     [[nodiscard]] GridAxis Rows() const;
-    [[nodiscard]] bool IsFixed(holiday::GridCoord cell) const noexcept;
 
     // Layout: scroll ranges, the clamped scroll position and the editor's place. Changes of
     // counts and sizes only mark it stale; it is brought up to date before it is used.
@@ -115,31 +114,17 @@ private:
     void ScrollTo(std::int32_t leftCol, std::int32_t topRow);
     void SyncScrollBars();
     void UpdateVisibleEnds();
-    void PlaceEditor();
 
-    // Repainting: the block of cells first..last (any order) as far as it is visible.
-    [[nodiscard]] QRect BlockRect(holiday::GridCoord a, holiday::GridCoord b) const;
-    void UpdateBlock(holiday::GridCoord a, holiday::GridCoord b);
+    // Repainting: the block of cells as far as it is visible.
+    [[nodiscard]] QRect BlockRect(const holiday::CellRange& block) const;
+    void UpdateBlock(const holiday::CellRange& block);
+    void UpdateCell(holiday::GridCoord cell) { UpdateBlock({cell, cell}); }
     void UpdateSelection();
+    void Paint(const QRect& dirty);
     void PaintCell(QPainter& painter, holiday::GridCoord cell, const QRect& rect, bool selected,
                    bool focused) const;
 
-    // Keyboard.
-    bool HandleKey(QKeyEvent* event, bool fromEditor);
-    void MoveByKey(GridKey key, Qt::KeyboardModifiers modifiers);
-    [[nodiscard]] static bool IsTypingKey(const QKeyEvent* event);
-    void LeaveByTab(bool forward);
-
-    // Cell editor.
-    void OnEditorTextChanged();
-    void SyncEditorFromCell();
-    void OnFocusChanged(QWidget* old, QWidget* now);
-
-    // Row resizing in the fixed first column.
-    [[nodiscard]] std::optional<std::int32_t> RowBorderAt(QPoint pos) const;
-
     holiday::HolidayTable& mTable;
-    GridCellEditor* mEditor = nullptr;
     QFont mCellFont;
     QFont mFixedFont;
     int mCellTextHeight = 0; // a row lower than this shows no text
@@ -151,24 +136,15 @@ private:
     std::int32_t mMaxTopRow = 0;
     std::int32_t mLastVisibleCol = 0; // the last scrolling column that the viewport shows a part of
     std::int32_t mLastVisibleRow = 0;
-    bool mLayoutDirty = true;
-    bool mLayoutScheduled = false;
+    bool mLayoutStale = true;
+    bool mLayoutScheduled = false; // a turn of the event loop will bring it up to date
     bool mInRelayout = false;
-    bool mSyncingBars = false;
+    bool mSyncingBars = false; // the grid itself sets the scroll bars
 
-    holiday::GridCoord mShownCurrent;
-    holiday::GridCoord mShownAnchor;
+    holiday::CellRange mShownSelection; // the selected block as last painted
 
-    bool mEditorOpen = false;
-    holiday::GridCoord mEditCell;
-    bool mSyncingEditor = false;     // the grid itself sets the editor's text
-    bool mWritingFromEditor = false; // the editor's text goes into the cell
-    bool mForwardingKey = false;     // a typed key goes on to the editor as it opens
-    bool mEnterPending = false;      // an Enter press that OnKeyDown has not passed to PressEnter
-
-    std::int32_t mResizingRow = -1;
-    int mResizeStartY = 0;
-    std::int32_t mResizeStartHeight = 0;
+    GridEditorPlacement mEditor;
+    GridInput mInput;
 };
 
 } // namespace app

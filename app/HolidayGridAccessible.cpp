@@ -133,9 +133,7 @@ public:
         if (table == nullptr || IsFixed()) {
             return false;
         }
-        const GridCoord a = table->SelectionTopLeft();
-        const GridCoord b = table->SelectionBottomRight();
-        return mCell.Col >= a.Col && mCell.Col <= b.Col && mCell.Row >= a.Row && mCell.Row <= b.Row;
+        return Table().Selection().Block.Contains(mCell);
     }
     [[nodiscard]] QList<QAccessibleInterface*> columnHeaderCells() const override {
         const HolidayGridAccessible* table = Owner();
@@ -154,9 +152,7 @@ public:
 private:
     [[nodiscard]] const holiday::HolidayTable& Table() const { return mGrid->Table(); }
     [[nodiscard]] HolidayGridAccessible* Owner() const { return mGrid ? TableOf(*mGrid) : nullptr; }
-    [[nodiscard]] bool IsFixed() const {
-        return mCell.Col < Table().FixedCols() || mCell.Row < Table().FixedRows();
-    }
+    [[nodiscard]] bool IsFixed() const { return Table().IsFixed(mCell); }
     [[nodiscard]] bool IsHeader() const {
         return mGrid && mCell.Row == 0 && Table().FixedRows() > 0;
     }
@@ -274,35 +270,19 @@ QAccessibleInterface* HolidayGridAccessible::cellAt(int row, int column) const {
     return Cell({column, row});
 }
 
-GridCoord HolidayGridAccessible::SelectionTopLeft() const {
-    const holiday::HolidayTable& table = Grid().Table();
-    const GridCoord a = table.CurrentCell();
-    const GridCoord b = table.Anchor();
-    return {std::max(std::min(a.Col, b.Col), table.FixedCols()),
-            std::max(std::min(a.Row, b.Row), table.FixedRows())};
-}
-
-GridCoord HolidayGridAccessible::SelectionBottomRight() const {
-    const holiday::HolidayTable& table = Grid().Table();
-    const GridCoord a = table.CurrentCell();
-    const GridCoord b = table.Anchor();
-    return {std::min(std::max(a.Col, b.Col), table.ColCount() - 1),
-            std::min(std::max(a.Row, b.Row), table.RowCount() - 1)};
+holiday::CellRange HolidayGridAccessible::SelectedBlock() const {
+    return Grid().Table().Selection().Block;
 }
 
 int HolidayGridAccessible::selectedCellCount() const {
-    const GridCoord a = SelectionTopLeft();
-    const GridCoord b = SelectionBottomRight();
-    if (a.Col > b.Col || a.Row > b.Row) {
-        return 0;
-    }
-    return ClampToInt((std::int64_t{b.Col} - a.Col + 1) * (std::int64_t{b.Row} - a.Row + 1));
+    return ClampToInt(SelectedBlock().CellCount());
 }
 
 QList<QAccessibleInterface*> HolidayGridAccessible::selectedCells() const {
     QList<QAccessibleInterface*> cells;
-    const GridCoord a = SelectionTopLeft();
-    const GridCoord b = SelectionBottomRight();
+    const holiday::CellRange block = SelectedBlock();
+    const GridCoord a = block.TopLeft;
+    const GridCoord b = block.BottomRight;
     for (std::int32_t row = a.Row; row <= b.Row; ++row) {
         for (std::int32_t col = a.Col; col <= b.Col; ++col) {
             if (cells.size() >= MaxListedCells) {
@@ -331,23 +311,26 @@ int HolidayGridAccessible::rowCount() const {
 }
 
 bool HolidayGridAccessible::isColumnSelected(int column) const {
-    const GridCoord a = SelectionTopLeft();
-    const GridCoord b = SelectionBottomRight();
+    const holiday::CellRange block = SelectedBlock();
+    const GridCoord a = block.TopLeft;
+    const GridCoord b = block.BottomRight;
     return column >= a.Col && column <= b.Col && a.Row == Grid().Table().FixedRows() &&
            b.Row == rowCount() - 1;
 }
 
 bool HolidayGridAccessible::isRowSelected(int row) const {
-    const GridCoord a = SelectionTopLeft();
-    const GridCoord b = SelectionBottomRight();
+    const holiday::CellRange block = SelectedBlock();
+    const GridCoord a = block.TopLeft;
+    const GridCoord b = block.BottomRight;
     return row >= a.Row && row <= b.Row && a.Col == Grid().Table().FixedCols() &&
            b.Col == columnCount() - 1;
 }
 
 QList<int> HolidayGridAccessible::selectedColumns() const {
     QList<int> columns;
-    const GridCoord a = SelectionTopLeft();
-    const GridCoord b = SelectionBottomRight();
+    const holiday::CellRange block = SelectedBlock();
+    const GridCoord a = block.TopLeft;
+    const GridCoord b = block.BottomRight;
     for (std::int32_t col = a.Col; col <= b.Col && isColumnSelected(col); ++col) {
         columns.append(col);
     }
@@ -356,8 +339,9 @@ QList<int> HolidayGridAccessible::selectedColumns() const {
 
 QList<int> HolidayGridAccessible::selectedRows() const {
     QList<int> rows;
-    const GridCoord a = SelectionTopLeft();
-    const GridCoord b = SelectionBottomRight();
+    const holiday::CellRange block = SelectedBlock();
+    const GridCoord a = block.TopLeft;
+    const GridCoord b = block.BottomRight;
     for (std::int32_t row = a.Row; row <= b.Row && isRowSelected(row); ++row) {
         rows.append(row);
     }
@@ -400,14 +384,15 @@ void HolidayGridAccessible::CellsChanged(HolidayGrid& grid, GridCoord first, Gri
         return;
     }
     const holiday::HolidayTable& t = grid.Table();
-    const GridCoord a{std::max(std::min(first.Col, last.Col), 0),
-                      std::max(std::min(first.Row, last.Row), 0)};
-    const GridCoord b{std::min(std::max(first.Col, last.Col), t.ColCount() - 1),
-                      std::min(std::max(first.Row, last.Row), t.RowCount() - 1)};
-    if (a.Col > b.Col || a.Row > b.Row) {
+    const holiday::CellRange block =
+        holiday::CellRange::Spanning(first, last)
+            .Intersected({{0, 0}, {t.ColCount() - 1, t.RowCount() - 1}});
+    if (block.IsEmpty()) {
         return;
     }
-    if ((std::int64_t{b.Col} - a.Col + 1) * (std::int64_t{b.Row} - a.Row + 1) > MaxAnnouncedCells) {
+    const GridCoord a = block.TopLeft;
+    const GridCoord b = block.BottomRight;
+    if (block.CellCount() > MaxAnnouncedCells) {
         QAccessibleTableModelChangeEvent change(&grid,
                                                 QAccessibleTableModelChangeEvent::DataChanged);
         change.setFirstRow(a.Row);

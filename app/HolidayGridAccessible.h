@@ -81,8 +81,7 @@ private:
 
     [[nodiscard]] HolidayGrid& Grid() const;
     [[nodiscard]] QAccessibleInterface* Cell(holiday::GridCoord cell) const;
-    [[nodiscard]] holiday::GridCoord SelectionTopLeft() const;
-    [[nodiscard]] holiday::GridCoord SelectionBottomRight() const;
+    [[nodiscard]] holiday::CellRange SelectedBlock() const;
     void ForgetCells();
 
     mutable QHash<std::int64_t, QAccessible::Id> mCells;

@@ -4,6 +4,12 @@
 
 namespace app {
 
+namespace {
+
+std::atomic<int> gErrorsCaughtByNotify{0};
+
+} // namespace
+
 MirevoApplication::MirevoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool MirevoApplication::notify(QObject* receiver, QEvent* event) {
@@ -14,9 +20,14 @@ bool DeliverGuarded(QObject* receiver, const std::function<bool()>& deliver) noe
     try {
         return deliver();
     } catch (...) {
+        ++gErrorsCaughtByNotify;
         HandleException(receiver, std::current_exception());
         return false;
     }
+}
+
+int ErrorsCaughtByNotify() noexcept {
+    return gErrorsCaughtByNotify.load();
 }
 
 } // namespace app

@@ -1,5 +1,6 @@
 #include "app/ReportMemo.h"
 
+#include "app/ErrorDisplay.h"
 #include "app/ReportLayout.h"
 #include "app/ShownText.h"
 
@@ -9,10 +10,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTextCursor>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace app {
 
@@ -51,7 +48,7 @@ void ReportMemo::AppendLine(const QString& line) {
 void ReportMemo::AppendReportLine(std::string_view lead, std::string_view title) {
     StartPendingLine();
     if (lead.size() + title.size() <= static_cast<std::size_t>(MaxLineLength)) {
-        AppendUtf8(lead, title);
+        AppendUtf8(mPendingText, lead, title);
     } else {
         // Only the start shows, and MaxLineLength characters take at most four bytes each.
         std::string start(lead);
@@ -74,41 +71,6 @@ void ReportMemo::EndPendingLine() {
         Flush();
         ShowEnd();
     }
-}
-
-void ReportMemo::AppendUtf8(std::string_view first, std::string_view second) {
-    // Straight into the pending text: a UTF-8 byte gives at most one UTF-16 code unit. ASCII
-    // (most of a report) is widened sixteen bytes at a time, the rest decoded.
-    const qsizetype old = mPendingText.size();
-    mPendingText.resize(old + static_cast<qsizetype>(first.size() + second.size()));
-    auto* out = reinterpret_cast<char16_t*>(mPendingText.data() + old);
-    for (const std::string_view text : {first, second}) {
-        const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-        std::size_t done = 0;
-#if defined(__SSE2__)
-        const __m128i zero = _mm_setzero_si128();
-        for (; done + 16 <= text.size(); done += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + done));
-            if (_mm_movemask_epi8(bytes) != 0) {
-                break;
-            }
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done),
-                             _mm_unpacklo_epi8(bytes, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done + 8),
-                             _mm_unpackhi_epi8(bytes, zero));
-        }
-#endif
-        for (; done < text.size() && in[done] < 0x80; ++done) {
-            out[done] = in[done];
-        }
-        out += done;
-        if (done < text.size()) {
-            out = reinterpret_cast<char16_t*>(mDecoder.appendToBuffer(
-                reinterpret_cast<QChar*>(out),
-                QByteArrayView(text.data() + done, static_cast<qsizetype>(text.size() - done))));
-        }
-    }
-    mPendingText.resize(reinterpret_cast<QChar*>(out) - mPendingText.constData());
 }
 
 void ReportMemo::Flush() {
@@ -192,42 +154,48 @@ bool ReportMemo::canInsertFromMimeData(const QMimeData* source) const {
 void ReportMemo::insertFromMimeData(const QMimeData* source) {
     // Qt's text control crashes on a paste from a clipboard that holds no data.
     if (source != nullptr && source->hasText()) {
-        QPlainTextEdit::insertFromMimeData(source);
+        RunGuarded(this, [&] { QPlainTextEdit::insertFromMimeData(source); });
     }
 }
 
 void ReportMemo::keyPressEvent(QKeyEvent* event) {
-    if (event->matches(QKeySequence::Paste)) {
-        const QMimeData* mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-        if (mime == nullptr || !mime->hasText()) {
-            event->accept();
-            return;
+    RunGuarded(this, [&] {
+        if (event->matches(QKeySequence::Paste)) {
+            const QMimeData* mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+            if (mime == nullptr || !mime->hasText()) {
+                event->accept();
+                return;
+            }
         }
-    }
-    // Some keys work on the caret's paragraph: on X11, Ctrl+K deletes to its end.
-    SplitParagraph(textCursor().block());
-    QPlainTextEdit::keyPressEvent(event);
+        // Some keys work on the caret's paragraph: on X11, Ctrl+K deletes to its end.
+        SplitParagraph(textCursor().block());
+        QPlainTextEdit::keyPressEvent(event);
+    });
 }
 
 void ReportMemo::mousePressEvent(QMouseEvent* event) {
-    SplitParagraph(cursorForPosition(event->position().toPoint()).block());
-    QPlainTextEdit::mousePressEvent(event);
+    RunGuarded(this, [&] {
+        SplitParagraph(cursorForPosition(event->position().toPoint()).block());
+        QPlainTextEdit::mousePressEvent(event);
+    });
 }
 
 void ReportMemo::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() != Qt::NoButton) {
-        SplitParagraph(cursorForPosition(event->position().toPoint()).block());
-    }
-    QPlainTextEdit::mouseMoveEvent(event);
+    RunGuarded(this, [&] {
+        if (event->buttons() != Qt::NoButton) {
+            SplitParagraph(cursorForPosition(event->position().toPoint()).block());
+        }
+        QPlainTextEdit::mouseMoveEvent(event);
+    });
 }
 
 void ReportMemo::scrollContentsBy(int dx, int dy) {
-    QPlainTextEdit::scrollContentsBy(dx, dy);
+    RunGuarded(this, [&] { QPlainTextEdit::scrollContentsBy(dx, dy); });
     // The box shows a paragraph scrolled to one of its later lines a pixel lower than one
     // scrolled to its first line. Before the box repaints, and not while it is still scrolling,
     // its top line gets a paragraph of its own, as in a box of one paragraph per line.
-    QMetaObject::invokeMethod(
-        this, [this] { SplitParagraph(firstVisibleBlock()); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, Guarded(this, [this] { SplitParagraph(firstVisibleBlock()); }),
+                              Qt::QueuedConnection);
 }
 
 ReportMemo::AppendScope::AppendScope(ReportMemo& memo) : mMemo(memo) {

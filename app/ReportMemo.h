@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QPlainTextEdit>
-#include <QStringDecoder>
 #include <QStringList>
 #include <QTextBlock>
 #include <string_view>
@@ -71,13 +70,11 @@ private:
 
     void StartPendingLine();
     void EndPendingLine();
-    void AppendUtf8(std::string_view first, std::string_view second);
 
     // The lines appended in the scope, not yet in the text: joined by line separators, with a
     // paragraph separator after every LinesPerParagraph lines.
     QString mPendingText;
     qsizetype mPendingLines = 0;
-    QStringDecoder mDecoder{QStringDecoder::Utf8, QStringConverter::Flag::Stateless};
     int mScopes = 0;
 };
 

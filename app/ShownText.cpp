@@ -5,18 +5,13 @@
 #include <algorithm>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace app {
 
 namespace {
-
-void AppendCodePoint(QString& out, char32_t c) {
-    if (c >= 0x10000) {
-        out.append(QChar::highSurrogate(c));
-        out.append(QChar::lowSurrogate(c));
-    } else {
-        out.append(QChar(static_cast<char16_t>(c)));
-    }
-}
 
 // Line breaks as the message box and the report box show them.
 [[nodiscard]] bool IsLineBreak(QChar c) noexcept {
@@ -29,18 +24,72 @@ std::string_view CellBytes(const holiday::HolidayTable& table, holiday::GridCoor
     return table.Cells().View(cell.Col, cell.Row);
 }
 
+void AppendUtf8(QString& out, std::string_view text, std::string_view more) {
+    // A UTF-8 byte gives at most one UTF-16 code unit: the room is made once, then cut back.
+    const qsizetype old = out.size();
+    out.resize(old + static_cast<qsizetype>(text.size() + more.size()));
+    auto* p = reinterpret_cast<char16_t*>(out.data() + old);
+    for (const std::string_view piece : {text, more}) {
+        const auto* in = reinterpret_cast<const unsigned char*>(piece.data());
+        const std::size_t size = piece.size();
+        std::size_t at = 0;
+        while (at < size) {
+#if defined(__SSE2__)
+            const __m128i zero = _mm_setzero_si128();
+            for (; at + 16 <= size; at += 16, p += 16) {
+                const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+                if (_mm_movemask_epi8(bytes) != 0) {
+                    break;
+                }
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_unpacklo_epi8(bytes, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 8), _mm_unpackhi_epi8(bytes, zero));
+            }
+#endif
+            for (; at < size && in[at] < 0x80; ++at) {
+                *p++ = in[at];
+            }
+            if (at < size) {
+                const Utf8Char c = DecodeUtf8Char(piece, at);
+                if (c.CodePoint >= 0x10000) {
+                    *p++ = QChar::highSurrogate(c.CodePoint);
+                    *p++ = QChar::lowSurrogate(c.CodePoint);
+                } else {
+                    *p++ = static_cast<char16_t>(c.CodePoint);
+                }
+                at += c.Bytes;
+            }
+        }
+    }
+    out.resize(reinterpret_cast<QChar*>(p) - out.constData());
+}
+
+QString FromUtf8(std::string_view text) {
+    QString out;
+    AppendUtf8(out, text);
+    return out;
+}
+
 QString Utf8Prefix(std::string_view text, qsizetype maxUnits, std::size_t* bytesTaken) {
     QString out;
+    if (static_cast<qsizetype>(text.size()) <= maxUnits) {
+        // A text of at most maxUnits bytes has at most maxUnits code units.
+        AppendUtf8(out, text);
+        if (bytesTaken != nullptr) {
+            *bytesTaken = text.size();
+        }
+        return out;
+    }
+    // The characters that fit, then those bytes converted.
     std::size_t at = 0;
-    out.reserve(std::min<qsizetype>(maxUnits, static_cast<qsizetype>(text.size())));
-    while (at < text.size()) {
+    for (qsizetype units = 0; at < text.size();) {
         const Utf8Char c = DecodeUtf8Char(text, at);
-        if (out.size() + (c.CodePoint >= 0x10000 ? 2 : 1) > maxUnits) {
+        units += Utf16Units(c);
+        if (units > maxUnits) {
             break;
         }
-        AppendCodePoint(out, c.CodePoint);
         at += c.Bytes;
     }
+    AppendUtf8(out, text.substr(0, at));
     if (bytesTaken != nullptr) {
         *bytesTaken = at;
     }
@@ -48,10 +97,6 @@ QString Utf8Prefix(std::string_view text, qsizetype maxUnits, std::size_t* bytes
 }
 
 QString ElidedLine(std::string_view line, qsizetype maxUnits) {
-    // A line of at most maxUnits bytes has at most maxUnits code units.
-    if (static_cast<qsizetype>(line.size()) <= maxUnits) {
-        return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-    }
     std::size_t taken = 0;
     QString shown = Utf8Prefix(line, maxUnits, &taken);
     if (taken < line.size()) {

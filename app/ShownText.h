@@ -30,9 +30,20 @@ inline constexpr char16_t Ellipsis = u'\u2026';
 // one character U+FFFD).
 using holiday::DecodeUtf8Char;
 using holiday::Utf8Char;
+// The UTF-16 code units of a character: two beyond U+FFFF.
+[[nodiscard]] constexpr qsizetype Utf16Units(const Utf8Char& c) noexcept {
+    return c.CodePoint >= 0x10000 ? 2 : 1;
+}
+
+// The one conversion from UTF-8 to QString: text appended to out, each character decoded as
+// DecodeUtf8Char does (so a byte that starts no well-formed sequence reads as one U+FFFD, the
+// same on the screen, in the report, in a message and on the clipboard). Plain ASCII goes
+// sixteen bytes at a time. more is appended after text, as a second call would.
+void AppendUtf8(QString& out, std::string_view text, std::string_view more = {});
+[[nodiscard]] QString FromUtf8(std::string_view text);
 
 // The first characters of text, as many as fill at most maxUnits UTF-16 code units, decoded
-// as DecodeUtf8Char does; bytesTaken (when given) receives the bytes they take in text.
+// as AppendUtf8 does; bytesTaken (when given) receives the bytes they take in text.
 [[nodiscard]] QString Utf8Prefix(std::string_view text, qsizetype maxUnits,
                                  std::size_t* bytesTaken = nullptr);
 

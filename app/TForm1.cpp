@@ -309,42 +309,36 @@ bool TakesDrop(const QMimeData* data) {
 } // namespace
 
 void TForm1::dragMoveEvent(QDragMoveEvent* event) {
-    if (TakesDrop(event->mimeData())) {
-        event->acceptProposedAction();
-    } else {
-        event->ignore();
-    }
+    event->ignore();
+    RunGuarded(this, [event] {
+        if (TakesDrop(event->mimeData())) {
+            event->acceptProposedAction();
+        }
+    });
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    if (const auto path = DroppedHolidayFile(event->mimeData())) {
-        event->acceptProposedAction();
-        RunGuarded(this, [this, &path] { OpenFile(*path); });
-    } else if (const auto calendar = DroppedCalendarFile(event->mimeData())) {
-        event->acceptProposedAction();
-        RunGuarded(this, [this, &calendar] { ImportCalendar(*calendar); });
-    } else {
-        event->ignore();
-    }
+    event->ignore();
+    RunGuarded(this, [this, event] {
+        if (const auto path = DroppedHolidayFile(event->mimeData())) {
+            event->acceptProposedAction();
+            OpenFile(*path);
+        } else if (const auto calendar = DroppedCalendarFile(event->mimeData())) {
+            event->acceptProposedAction();
+            ImportCalendar(*calendar);
+        }
+    });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove:
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        if (!TakesDrop(drop->mimeData())) {
-            drop->ignore();
-            return true;
-        }
-        if (event->type() == QEvent::Drop) {
-            dropEvent(drop);
-        } else {
-            drop->acceptProposedAction();
-        }
+        dragMoveEvent(static_cast<QDragMoveEvent*>(event));
         return true;
-    }
+    case QEvent::Drop:
+        dropEvent(static_cast<QDropEvent*>(event));
+        return true;
     default:
         break;
     }
@@ -353,7 +347,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm1::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LocaleChange) {
-        mLocaleSettings = rules::ReadUserLocaleDateSettings();
+        RunGuarded(this, [this] { mLocaleSettings = rules::ReadUserLocaleDateSettings(); });
     }
     QWidget::changeEvent(event);
 }
@@ -446,13 +440,13 @@ void TForm1::Button3Click(QObject* /*sender*/) {
                            });
 }
 
-void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers shift) {
+void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers /*shift*/) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter) {
         return;
     }
-    // The move and what the grid's own handling of the same key does to the editor, in one
-    // step; the grid needs the modifiers only to know whether the press types an Enter.
-    sg->PressEnter(returndown->isChecked() ? EnterMove::Down : EnterMove::Right, shift);
+    // The move only: the grid's own handling of the same key press then opens or closes the
+    // editor.
+    sg->MoveByEnter(returndown->isChecked() ? EnterMove::Down : EnterMove::Right);
 }
 
 void TForm1::Ostern(std::uint16_t& oday, std::uint16_t& omon, std::int32_t year) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "holiday/AxisSizes.h"
+#include "holiday/CellRange.h"
 #include "holiday/CellStore.h"
 #include "holiday/GridCoord.h"
 
@@ -102,6 +103,20 @@ public:
     [[nodiscard]] GridCoord CurrentCell() const noexcept { return mCurrent; }
     [[nodiscard]] GridCoord Anchor() const noexcept { return mAnchor; }
     [[nodiscard]] GridCoord TopLeft() const noexcept { return mTopLeft; }
+    // Fixed cells (the leading FixedCols columns and FixedRows rows) are never current,
+    // selected or edited.
+    [[nodiscard]] bool IsFixed(GridCoord cell) const noexcept {
+        return cell.Col < mFixedCols || cell.Row < mFixedRows;
+    }
+    // The cells that scroll: from (FixedCols, FixedRows) to the last cell.
+    [[nodiscard]] CellRange ScrollingCells() const noexcept {
+        return {{mFixedCols, mFixedRows}, {mColCount - 1, mRowCount - 1}};
+    }
+    // The current cell, the anchor and the block between them (within the scrolling cells).
+    [[nodiscard]] CellSelection Selection() const noexcept {
+        return {mCurrent, mAnchor,
+                CellRange::Spanning(mCurrent, mAnchor).Intersected(ScrollingCells())};
+    }
     // Moves CurrentCell (the anchor follows). The cell is clamped into the non-fixed extent.
     void SetCurrentCell(GridCoord cell);
     // Sets the far corner of the selected block (clamped into the non-fixed extent).

@@ -1,15 +1,23 @@
 #include "app/ErrorDisplay.h"
 
+#include "FormTestSupport.h"
 #include "RecordingMessageBox.h"
 #include "app/ApplicationTitle.h"
+#include "app/HolidayGrid.h"
 #include "app/MirevoApplication.h"
 #include "app/ShownText.h"
 #include "holiday/Exception.h"
+#include "holiday/HolidayTableObserver.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -62,6 +70,102 @@ TEST(Guards, ErrorsOfHandlersAndEventsReachTheDisplayAndGoNoFurther) {
     ASSERT_EQ(boxes.Texts().size(), 3);
     EXPECT_EQ(boxes.Texts()[0], u"Handler.");
     EXPECT_EQ(boxes.Texts()[2], u"Ereignis.");
+}
+
+// A table whose observer fails at one kind of notification, as a full memory would.
+class FailingObserver : public holiday::HolidayTableObserver {
+public:
+    enum class At { Nothing, Cells, CurrentCell, RowHeight };
+    At Failing = At::Nothing;
+
+private:
+    void Fail(At at) const {
+        if (at == Failing) {
+            throw holiday::EInvalidGridOperation("Gitter zu groß für Operation");
+        }
+    }
+    void CellsChanged(holiday::GridCoord, holiday::GridCoord) override { Fail(At::Cells); }
+    void CurrentCellMoved(holiday::GridCoord, bool) override { Fail(At::CurrentCell); }
+    void RowHeightChanged(std::int32_t) override { Fail(At::RowHeight); }
+};
+
+class GuardedEntries : public FormTest {};
+
+// Every known error that arises while Qt delivers an event or a signal (the grid's events, the
+// editor's signals, the menu's actions, the form's key handler) reaches the error display from
+// the handler where it arose: none crosses Qt's frames to the application's last resort.
+TEST_F(GuardedEntries, KnownErrorsReachTheDisplayWithoutCrossingQt) {
+    Form().show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form()));
+    HolidayGrid* grid = Form().sg;
+    Table().SetFixedCols(1);
+    const auto key = [&](Qt::Key k) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus != nullptr ? focus : grid, k);
+    };
+    const auto cellCentre = [&](holiday::GridCoord cell) {
+        QCoreApplication::processEvents();
+        return grid->CellRect(cell).center();
+    };
+    using At = FailingObserver::At;
+    struct Case {
+        const char* name;
+        std::function<void()> before; // with the table working
+        At failing;
+        std::function<void()> act;
+    };
+    const Case cases[] = {
+        {"typing opens the editor and writes", [] {}, At::Cells, [&] { key(Qt::Key_X); }},
+        {"Backspace in the open editor", [&] { key(Qt::Key_F2); }, At::Cells,
+         [&] { key(Qt::Key_Backspace); }},
+        {"an arrow key", [] {}, At::CurrentCell, [&] { key(Qt::Key_Down); }},
+        {"Enter through the form's handler", [] {}, At::CurrentCell, [&] { key(Qt::Key_Return); }},
+        {"a click on another cell", [] {}, At::CurrentCell,
+         [&] {
+             QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre({3, 3}));
+         }},
+        {"dragging a row border", [] {}, At::RowHeight,
+         [&] {
+             const QRect row = grid->CellRect({0, 1});
+             const QPoint border(row.center().x(), row.bottom() + 1);
+             QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, border);
+             QTest::mouseMove(grid->viewport(), border + QPoint(0, 5));
+             QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, border + QPoint(0, 5));
+         }},
+        {"the editor menu's Undo", [&] { key(Qt::Key_F2), key(Qt::Key_A); }, At::Cells,
+         [&] {
+             QLineEdit* editor = grid->Editor();
+             QContextMenuEvent open(QContextMenuEvent::Keyboard, editor->rect().center(),
+                                    editor->mapToGlobal(editor->rect().center()));
+             QCoreApplication::sendEvent(editor, &open);
+             auto* menu = editor->findChild<QMenu*>();
+             ASSERT_NE(menu, nullptr);
+             for (QAction* action : menu->actions()) {
+                 if (action->objectName() == u"edit-undo") {
+                     action->trigger();
+                 }
+             }
+             delete menu;
+         }},
+    };
+    FailingObserver observer;
+    Table().AddObserver(&observer);
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        observer.Failing = At::Nothing;
+        grid->CloseEditor();
+        grid->setFocus();
+        Table().SetCurrentCell({2, 2});
+        tc.before();
+        RecordingMessageBox boxes;
+        const int caught = ErrorsCaughtByNotify();
+        observer.Failing = tc.failing;
+        tc.act();
+        observer.Failing = At::Nothing;
+        EXPECT_EQ(ErrorsCaughtByNotify(), caught);
+        EXPECT_EQ(boxes.Texts(), QStringList{QStringLiteral("Gitter zu groß für Operation.")});
+    }
+    Table().RemoveObserver(&observer);
 }
 
 // The text and format of the real message box that ShowException shows for error, closed as

@@ -1,3 +1,5 @@
+#include "app/MirevoApplication.h"
+
 #include <QApplication>
 #include <QSettings>
 #include <QStandardPaths>
@@ -6,13 +8,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-// Widget tests run headless: the offscreen platform is chosen before the application exists,
-// also when CTest lists the tests. Qt's own state (the file dialog's history) goes to a test
-// folder, never into the user's configuration.
+// Widget tests run headless, with the program's own application object: the offscreen platform is
+// chosen before the application exists, also when CTest lists the tests. Qt's own state (the file
+// dialog's history) goes to a test folder, never into the user's configuration.
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
+    app::MirevoApplication app(argc, argv);
     const QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());

@@ -47,3 +47,51 @@ TEST(ShownTextTest, ABoundedTextShowsTheStartAndTheEndOfItsLinesAndOfEachLine) {
             << tc.name;
     }
 }
+
+// Every way to the screen decodes alike: a byte that starts no well-formed sequence is one
+// U+FFFD, whether the text is short or long, inside a run of ASCII or at its end.
+TEST(ShownTextTest, UTF8DecodesOneWayWithIllFormedBytesAsOneReplacementEach) {
+    const std::string ascii(20, 'a'); // longer than one run of sixteen
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {"empty", "", u""},
+        {"ASCII runs", ascii + "b" + ascii,
+         std::u16string(20, u'a') + u"b" + std::u16string(20, u'a')},
+        {"two, three and four bytes", "\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80", u"ä€\U0001F600"},
+        {"stray continuation",
+         "a\x80"
+         "b",
+         u"a\uFFFDb"},
+        {"truncated sequence",
+         "\xe2\x82"
+         "a",
+         u"\uFFFD\uFFFDa"},
+        {"truncated at the end", ascii + "\xf0\x9f\x98",
+         std::u16string(20, u'a') + u"\uFFFD\uFFFD\uFFFD"},
+        {"overlong", "\xc0\xaf", u"\uFFFD\uFFFD"},
+        {"encoded surrogate", "\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD"},
+        {"beyond U+10FFFF", "\xf4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"0xFF inside ASCII", ascii + "\xff" + ascii,
+         std::u16string(20, u'a') + u"\uFFFD" + std::u16string(20, u'a')},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        const QString text = QString::fromStdU16String(tc.text);
+        EXPECT_EQ(FromUtf8(tc.bytes), text);
+        QString appended = QStringLiteral(">");
+        AppendUtf8(appended, tc.bytes);
+        EXPECT_EQ(appended, u'>' + text);
+        // The bounded forms give the same characters, cut or whole.
+        std::size_t taken = 0;
+        EXPECT_EQ(Utf8Prefix(tc.bytes, text.size(), &taken), text);
+        EXPECT_EQ(taken, tc.bytes.size());
+        EXPECT_EQ(ElidedLine(tc.bytes, text.size()), text);
+        if (text.size() > 2 && !text[1].isSurrogate()) {
+            EXPECT_EQ(ElidedLine(tc.bytes, 2), text.first(2) + Ellipsis);
+        }
+    }
+}

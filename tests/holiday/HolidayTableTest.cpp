@@ -382,6 +382,37 @@ TEST(HolidayTableTest, ViewStateIsClampedIntoTheScrollingCells) {
     EXPECT_EQ(t.Anchor(), t.CurrentCell());
 }
 
+// The selection is the block between the current cell and the anchor, whichever way it was
+// drawn; fixed cells are never in it.
+TEST(HolidayTableTest, SelectionIsTheBlockBetweenCurrentCellAndAnchor) {
+    HolidayTable t;
+    t.SetFixedCols(1);
+    struct Case {
+        const char* name;
+        GridCoord current, anchor;
+        CellRange block;
+    };
+    const Case cases[] = {
+        {"one cell", {2, 2}, {2, 2}, {{2, 2}, {2, 2}}},
+        {"anchor below right", {1, 1}, {3, 4}, {{1, 1}, {3, 4}}},
+        {"anchor above left", {4, 3}, {2, 1}, {{2, 1}, {4, 3}}},
+        {"anchor below left", {4, 1}, {1, 3}, {{1, 1}, {4, 3}}},
+    };
+    for (const auto& tc : cases) {
+        t.SetCurrentCell(tc.current);
+        t.SetAnchor(tc.anchor);
+        const CellSelection selection = t.Selection();
+        EXPECT_EQ(selection.Current, tc.current) << tc.name;
+        EXPECT_EQ(selection.Anchor, tc.anchor) << tc.name;
+        EXPECT_EQ(selection.Block, tc.block) << tc.name;
+    }
+    EXPECT_TRUE(t.IsFixed({0, 3}));
+    EXPECT_TRUE(t.IsFixed({3, 0}));
+    EXPECT_FALSE(t.IsFixed({1, 1}));
+    EXPECT_EQ((CellRange{{1, 1}, {3, 4}}).CellCount(), 12);
+    EXPECT_EQ((CellRange{{2, 2}, {1, 3}}).CellCount(), 0); // empty
+}
+
 TEST(HolidayTableTest, TellsObserversOnceAndAfterTheChange) {
     struct Case {
         const char* name;
