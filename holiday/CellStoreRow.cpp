@@ -3,10 +3,11 @@
 
 #include "holiday/BitCount.h"
 #include "holiday/CellStore.h"
+#include "holiday/VectorLoops.h"
 
 #include <cstring>
 
-#if defined(__SSE2__)
+#if MIREVO_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -17,7 +18,7 @@ namespace {
 // The byte after the k-th 0x00 from p (k >= 1); [p, end) holds at least k of them. Sixteen bytes
 // at a time, like the reader's count (bench/README.md, "Straight into the block").
 const char* SkipCells(const char* p, const char* end, std::int64_t k) noexcept {
-#if defined(__SSE2__)
+#if MIREVO_SSE2
     const __m128i zero = _mm_setzero_si128();
     while (end - p >= 16) {
         auto zeros = static_cast<unsigned>(_mm_movemask_epi8(
@@ -33,11 +34,12 @@ const char* SkipCells(const char* p, const char* end, std::int64_t k) noexcept {
         p += 16;
     }
 #endif
-    for (;; ++p) {
+    for (; p != end; ++p) {
         if (*p == '\0' && --k == 0) {
             return p + 1;
         }
     }
+    return end;
 }
 
 } // namespace
