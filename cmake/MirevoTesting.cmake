@@ -1,4 +1,4 @@
-find_package(GTest REQUIRED)
+find_package(GTest REQUIRED) # the top level has checked that it is there
 include(GoogleTest)
 
 # mirevo_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [MAIN target | OWN_MAIN]
