@@ -142,8 +142,8 @@ void CellStore::Set(std::int32_t col, std::int32_t row, std::string_view text) {
     if (col > data.LastCol() && row != mAppendRow) { // appends moving on to another row
         TrimAppendRow();
         mAppendRow = row;
-        // Rows filled in order tend to be alike: one allocation of the last one's size (the
-        // table growing row by row, bench/README.md "Table growth").
+        // Rows filled in order tend to be alike: one allocation of the last one's size (no
+        // figure of its own in bench/README.md yet).
         if (fresh) {
             data.Reserve(mRowSizeHint);
         }
