@@ -1,11 +1,12 @@
 #include "app/ShownText.h"
 
 #include "holiday/HolidayTable.h"
+#include "holiday/VectorLoops.h"
 
 #include <algorithm>
 #include <vector>
 
-#if defined(__SSE2__)
+#if MIREVO_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -34,7 +35,7 @@ void AppendUtf8(QString& out, std::string_view text, std::string_view more) {
         const std::size_t size = piece.size();
         std::size_t at = 0;
         while (at < size) {
-#if defined(__SSE2__)
+#if MIREVO_SSE2
             const __m128i zero = _mm_setzero_si128();
             for (; at + 16 <= size; at += 16, p += 16) {
                 const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));

@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 namespace holiday {
@@ -26,6 +28,7 @@ namespace holiday {
 // - packed in memory of the row's own (detail::PackedRow): the form every change gives a
 //   row, cut into segments when wide, so a cell of a row of any width costs O(log n).
 // Rows below 67,108,864 live in pages of 1,024 slots; rows at or above it in a sorted map.
+// Pages find any row's slot in constant time (bench/README.md, Grid: a keystroke at row 524,288).
 class CellStore {
 public:
     // Rows as read are at most this long, unless they hold one cell.
@@ -36,26 +39,27 @@ public:
     public:
         RowEntries() = default;
         // Moves to the next entry; false once the row is exhausted.
-        bool Next(std::int32_t& col, std::string_view& text) noexcept;
+        bool Next(std::int32_t& col, std::string_view& text) noexcept {
+            return mRawLastCol >= 0 ? NextRaw(col, text) : mPacked.Next(col, text);
+        }
         // At least the bytes that the texts left to walk take; SIZE_MAX for a wide row.
         [[nodiscard]] std::size_t PackedSizeLeft() const noexcept {
-            return mSegments != nullptr ? SIZE_MAX : static_cast<std::size_t>(mEnd - mPos);
+            return mRawLastCol >= 0 ? static_cast<std::size_t>(mEnd - mPos) : mPacked.SizeLeft();
         }
 
     private:
         friend class CellStore;
         RowEntries(const char* begin, const char* end, std::int32_t rawLastCol) noexcept
             : mPos(begin), mEnd(end), mRawLastCol(rawLastCol) {}
-        explicit RowEntries(const detail::Segments& segments) noexcept
-            : mSegments(&segments), mNext(segments.begin()) {}
-        bool NextSegment() noexcept;
+        explicit RowEntries(const detail::PackedRow::Entries& packed) noexcept : mPacked(packed) {}
         bool NextRaw(std::int32_t& col, std::string_view& text) noexcept;
+        // A row as read.
         const char* mPos = nullptr;
         const char* mEnd = nullptr;
         std::int64_t mCol = -1;
         std::int32_t mRawLastCol = -1; // >= 0 for a row as read
-        const detail::Segments* mSegments = nullptr;
-        detail::Segments::const_iterator mNext;
+        // A packed row.
+        detail::PackedRow::Entries mPacked;
     };
 
     CellStore() = default;
@@ -90,7 +94,7 @@ public:
     void AdoptRow(std::int32_t row, const char* bytes, std::size_t size, std::int32_t lastCol);
     // Whether a row may be stored by AdoptRow.
     [[nodiscard]] static bool Adoptable(std::size_t size, std::int32_t lastCol) noexcept {
-        return lastCol >= 0 && (size <= RawRowBytes || (lastCol == 0 && size < OwnedMark));
+        return lastCol >= 0 && (size <= RawRowBytes || (lastCol == 0 && size < RawSizeLimit));
     }
 
     [[nodiscard]] bool Empty() const noexcept;
@@ -122,53 +126,48 @@ public:
     [[nodiscard]] std::size_t MemoryUsage() const noexcept;
 
 private:
-    static constexpr std::uint32_t OwnedMark = UINT32_MAX;
+    // A row as read keeps its size in 32 bits.
+    static constexpr std::size_t RawSizeLimit = UINT32_MAX;
 
-    // One row: empty, as read (bytes in a block) or packed (owned). Sixteen bytes.
+    // One row: empty, as read (bytes in a block the store owns) or packed (owned by the slot).
     class RowSlot {
     public:
-        RowSlot() noexcept {}
-        ~RowSlot() { Reset(); }
-        RowSlot(RowSlot&& other) noexcept;
-        RowSlot& operator=(RowSlot&& other) noexcept;
-        RowSlot(const RowSlot&) = delete;
-        RowSlot& operator=(const RowSlot&) = delete;
-
+        // Bytes of a block, Size of them, up to the end of the text at LastCol (>= 0). No copy
+        // and no allocation a row: bench/README.md, "Rows kept as read" (load, peak memory).
+        struct AsRead {
+            const char* Bytes;
+            std::uint32_t Size;
+            std::int32_t LastCol;
+        };
         [[nodiscard]] std::int32_t LastCol() const noexcept;
-        [[nodiscard]] bool IsRaw() const noexcept { return mSize != OwnedMark && mLastCol >= 0; }
+        [[nodiscard]] bool IsRaw() const noexcept { return std::holds_alternative<AsRead>(mForm); }
         [[nodiscard]] const detail::PackedRow* Packed() const noexcept {
-            return mSize == OwnedMark ? mPacked : nullptr;
+            const auto* packed = std::get_if<Owned>(&mForm);
+            return packed != nullptr ? packed->get() : nullptr;
         }
-        [[nodiscard]] std::string_view Raw() const noexcept { return {mRaw, mSize}; }
+        [[nodiscard]] detail::PackedRow* Packed() noexcept {
+            auto* packed = std::get_if<Owned>(&mForm);
+            return packed != nullptr ? packed->get() : nullptr;
+        }
+        // A row as read, else null.
+        [[nodiscard]] const AsRead* Read() const noexcept { return std::get_if<AsRead>(&mForm); }
+        // The bytes of a row as read, else empty.
+        [[nodiscard]] std::string_view Raw() const noexcept;
         [[nodiscard]] std::string_view View(std::int32_t col) const noexcept;
         [[nodiscard]] RowEntries Entries() const noexcept;
         // The row packed, made from its texts as read when it is not yet.
         detail::PackedRow& MakePacked();
         void SetRaw(const char* bytes, std::size_t size, std::int32_t lastCol) noexcept {
-            Reset();
-            mRaw = bytes;
-            mSize = static_cast<std::uint32_t>(size);
-            mLastCol = lastCol;
+            mForm = AsRead{bytes, static_cast<std::uint32_t>(size), lastCol};
         }
-        void SetPacked(std::unique_ptr<detail::PackedRow> row) noexcept;
-        // Gives back the spare room of a packed row.
-        void Trim() noexcept;
-        void Reset() noexcept {
-            if (mSize == OwnedMark) {
-                delete mPacked;
-            }
-            mRaw = nullptr;
-            mSize = 0;
-            mLastCol = -1;
-        }
+        // A row without texts leaves the slot empty.
+        void SetPacked(detail::PackedRow row);
+        void Reset() noexcept { mForm = std::monostate(); }
 
     private:
-        union {
-            const char* mRaw = nullptr;
-            detail::PackedRow* mPacked;
-        };
-        std::uint32_t mSize = 0; // of a row as read; OwnedMark for a packed row
-        std::int32_t mLastCol = -1;
+        // Never a row without texts.
+        using Owned = std::unique_ptr<detail::PackedRow>;
+        std::variant<std::monostate, AsRead, Owned> mForm;
     };
 
     static constexpr std::int32_t PageRows = 1024;
@@ -177,6 +176,10 @@ private:
         RowSlot mRows[PageRows];
     };
 
+    // The slot of row in self, const when self is; null when the row has none.
+    template <typename Self>
+    using SlotOf = std::conditional_t<std::is_const_v<Self>, const RowSlot, RowSlot>;
+    template <typename Self> static SlotOf<Self>* FindRowIn(Self& self, std::int32_t row) noexcept;
     [[nodiscard]] const RowSlot* FindRow(std::int32_t row) const noexcept;
     RowSlot* FindRow(std::int32_t row) noexcept;
     RowSlot& MakeRow(std::int32_t row) {
@@ -193,7 +196,9 @@ private:
         }
     }
     void TrimAppendRow() noexcept;
-    template <typename Visitor> void ForEachRow(std::int64_t rowLimit, Visitor&& visit) const;
+    // visit(row, slot) for every slot of self below rowLimit, in row order.
+    template <typename Self, typename Visitor>
+    static void ForEachRowIn(Self& self, std::int64_t rowLimit, Visitor&& visit);
 
     std::vector<std::unique_ptr<Page>> mPages;
     std::map<std::int32_t, RowSlot> mFarRows;
@@ -218,34 +223,6 @@ inline void CellStore::AdoptRow(std::int32_t row, const char* bytes, std::size_t
     }
     MakeRow(row).SetRaw(bytes, size, lastCol);
     NoteRow(row);
-}
-
-inline bool CellStore::RowEntries::NextSegment() noexcept {
-    while (mPos == mEnd) {
-        if (mSegments == nullptr || mNext == mSegments->end()) {
-            return false;
-        }
-        mPos = mNext->second.data();
-        mEnd = mPos + mNext->second.size();
-        mCol = std::int64_t{mNext->first} - 1;
-        ++mNext;
-    }
-    return true;
-}
-
-inline bool CellStore::RowEntries::Next(std::int32_t& col, std::string_view& text) noexcept {
-    if (mRawLastCol >= 0) {
-        return NextRaw(col, text);
-    }
-    if (mPos == mEnd && !NextSegment()) {
-        return false;
-    }
-    mCol += static_cast<std::int64_t>(detail::ReadVarint(mPos)) + 1;
-    const auto length = static_cast<std::size_t>(detail::ReadVarint(mPos));
-    col = static_cast<std::int32_t>(mCol);
-    text = std::string_view(mPos, length);
-    mPos += length;
-    return true;
 }
 
 } // namespace holiday

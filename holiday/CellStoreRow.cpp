@@ -3,10 +3,11 @@
 
 #include "holiday/BitCount.h"
 #include "holiday/CellStore.h"
+#include "holiday/VectorLoops.h"
 
 #include <cstring>
 
-#if defined(__SSE2__)
+#if MIREVO_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -14,9 +15,10 @@ namespace holiday {
 
 namespace {
 
-// The byte after the k-th 0x00 from p (k >= 1); [p, end) holds at least k of them.
+// The byte after the k-th 0x00 from p (k >= 1); [p, end) holds at least k of them. Sixteen bytes
+// at a time, like the reader's count (bench/README.md, "Straight into the block").
 const char* SkipCells(const char* p, const char* end, std::int64_t k) noexcept {
-#if defined(__SSE2__)
+#if MIREVO_SSE2
     const __m128i zero = _mm_setzero_si128();
     while (end - p >= 16) {
         auto zeros = static_cast<unsigned>(_mm_movemask_epi8(
@@ -32,11 +34,12 @@ const char* SkipCells(const char* p, const char* end, std::int64_t k) noexcept {
         p += 16;
     }
 #endif
-    for (;; ++p) {
+    for (; p != end; ++p) {
         if (*p == '\0' && --k == 0) {
             return p + 1;
         }
     }
+    return end;
 }
 
 } // namespace
@@ -64,105 +67,76 @@ bool CellStore::RowEntries::NextRaw(std::int32_t& col, std::string_view& text) n
 
 // --- RowSlot ---
 
-CellStore::RowSlot::RowSlot(RowSlot&& other) noexcept
-    : mRaw(other.mRaw), mSize(other.mSize), mLastCol(other.mLastCol) {
-    other.mRaw = nullptr;
-    other.mSize = 0;
-    other.mLastCol = -1;
-}
-
-CellStore::RowSlot& CellStore::RowSlot::operator=(RowSlot&& other) noexcept {
-    if (this != &other) {
-        Reset();
-        mRaw = other.mRaw;
-        mSize = other.mSize;
-        mLastCol = other.mLastCol;
-        other.mRaw = nullptr;
-        other.mSize = 0;
-        other.mLastCol = -1;
-    }
-    return *this;
-}
-
 std::int32_t CellStore::RowSlot::LastCol() const noexcept {
-    return mSize == OwnedMark ? mPacked->LastCol : mLastCol;
+    if (const auto* raw = std::get_if<AsRead>(&mForm)) {
+        return raw->LastCol;
+    }
+    const detail::PackedRow* packed = Packed();
+    return packed != nullptr ? packed->LastCol() : -1;
 }
 
-void CellStore::RowSlot::SetPacked(std::unique_ptr<detail::PackedRow> row) noexcept {
-    Reset();
-    if (row && row->LastCol >= 0) {
-        mPacked = row.release();
-        mSize = OwnedMark;
+std::string_view CellStore::RowSlot::Raw() const noexcept {
+    const auto* raw = std::get_if<AsRead>(&mForm);
+    return raw != nullptr ? std::string_view(raw->Bytes, raw->Size) : std::string_view();
+}
+
+void CellStore::RowSlot::SetPacked(detail::PackedRow row) {
+    if (row.LastCol() < 0) {
+        Reset();
+    } else {
+        mForm = std::make_unique<detail::PackedRow>(std::move(row));
     }
 }
 
 std::string_view CellStore::RowSlot::View(std::int32_t col) const noexcept {
-    if (mSize == OwnedMark) {
-        return mPacked->View(col);
+    const auto* raw = std::get_if<AsRead>(&mForm);
+    if (raw == nullptr) {
+        const detail::PackedRow* packed = Packed();
+        return packed != nullptr ? packed->View(col) : std::string_view();
     }
-    if (col < 0 || col > mLastCol) {
+    if (col < 0 || col > raw->LastCol) {
         return {};
     }
-    const char* p = mRaw;
-    const char* const end = mRaw + mSize;
+    const char* p = raw->Bytes;
+    const char* const end = raw->Bytes + raw->Size;
     if (col > 0) {
         p = SkipCells(p, end, col);
     }
     const char* stop =
-        col == mLastCol
+        col == raw->LastCol
             ? end
             : static_cast<const char*>(std::memchr(p, '\0', static_cast<std::size_t>(end - p)));
     return {p, static_cast<std::size_t>(stop - p)};
 }
 
 CellStore::RowEntries CellStore::RowSlot::Entries() const noexcept {
-    if (mSize == OwnedMark) {
-        if (mPacked->Wide) {
-            return RowEntries(*mPacked->Wide);
-        }
-        const std::string& bytes = mPacked->Bytes;
-        return RowEntries(bytes.data(), bytes.data() + bytes.size(), -1);
+    if (const auto* raw = std::get_if<AsRead>(&mForm)) {
+        return RowEntries(raw->Bytes, raw->Bytes + raw->Size, raw->LastCol);
     }
-    if (mLastCol < 0) {
-        return {};
-    }
-    return RowEntries(mRaw, mRaw + mSize, mLastCol);
+    const detail::PackedRow* packed = Packed();
+    return packed != nullptr ? RowEntries(packed->Walk()) : RowEntries();
 }
 
 detail::PackedRow& CellStore::RowSlot::MakePacked() {
-    if (mSize == OwnedMark) {
-        return *mPacked;
+    if (detail::PackedRow* packed = Packed()) {
+        return *packed;
     }
     auto packed = std::make_unique<detail::PackedRow>();
-    if (mSize > detail::PackedRow::WideBytes) { // one huge cell: straight into a segment
-        packed->Wide = std::make_unique<detail::Segments>();
-        detail::AppendEntry((*packed->Wide)[0], 0, Raw());
-        packed->LastCol = 0;
-    } else if (mLastCol >= 0) {
-        packed->Bytes.reserve(mSize + 2 * static_cast<std::size_t>(mLastCol) + 8);
-        std::int32_t col = 0;
-        std::string_view text;
-        for (RowEntries it = Entries(); it.Next(col, text);) {
-            packed->Append(col, text);
+    if (const auto* raw = std::get_if<AsRead>(&mForm)) {
+        if (raw->Size > detail::PackedRow::WideBytes) { // one huge cell
+            *packed = detail::PackedRow::OneCell(Raw());
+        } else {
+            packed->Reserve(raw->Size + 2 * static_cast<std::size_t>(raw->LastCol) + 8);
+            std::int32_t col = 0;
+            std::string_view text;
+            for (RowEntries it = Entries(); it.Next(col, text);) {
+                packed->Append(col, text);
+            }
         }
     }
-    Reset();
-    mPacked = packed.release();
-    mSize = OwnedMark;
-    return *mPacked;
-}
-
-void CellStore::RowSlot::Trim() noexcept {
-    if (mSize != OwnedMark || mPacked->Wide) {
-        return;
-    }
-    std::string& bytes = mPacked->Bytes;
-    if (bytes.capacity() > bytes.size() + bytes.size() / 8 + 16) {
-        try {
-            bytes.shrink_to_fit();
-        } catch (...) { // keeping the spare capacity is harmless
-        }
-    }
+    detail::PackedRow& row = *packed;
+    mForm = std::move(packed);
+    return row;
 }
 
 } // namespace holiday

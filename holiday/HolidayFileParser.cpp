@@ -3,12 +3,13 @@
 #include "holiday/BitCount.h"
 #include "holiday/Exception.h"
 #include "holiday/Utf8.h"
+#include "holiday/VectorLoops.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 
-#if defined(__SSE2__)
+#if MIREVO_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -25,7 +26,7 @@ constexpr std::size_t MinBlockSize = std::size_t{1} << 20;
 std::int64_t CountZeros(const char* p, const char* end) noexcept {
     std::int64_t count = 0;
     const char* q = p;
-#if defined(__SSE2__)
+#if MIREVO_SSE2
     const __m128i zero = _mm_setzero_si128();
     while (end - q >= 16) {
         __m128i sums = zero;

@@ -1,6 +1,8 @@
 #include "holiday/Utf8.h"
 
-#if defined(__SSE2__)
+#include "holiday/VectorLoops.h"
+
+#if MIREVO_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -55,7 +57,7 @@ Utf8Check CheckUtf8(std::string_view bytes) noexcept {
     const auto* const end = p + bytes.size();
     while (p < end) {
         // Plain ASCII sixteen bytes at a time, straight to the first byte that is not.
-#if defined(__SSE2__)
+#if MIREVO_SSE2
         if (end - p >= 16) {
             const auto highs = static_cast<unsigned>(
                 _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));

@@ -113,6 +113,11 @@ template <typename Visit> bool RuleWalk::WalkYear(std::int32_t year, Visit&& vis
         ReadFrom(0, mRange.First);
     }
     const RuleYear ruleYear = RuleYearOf(year);
+    // The table and the state it was read in, held where a visitor cannot change them.
+    const holiday::HolidayTable& table = mTable;
+    const holiday::CellStore& cells = mCells;
+    std::uint64_t revision = mRevision;
+    std::int32_t rowCount = mRowCount;
     for (std::size_t i = 0; i < mRows.size(); ++i) {
         const RuleRow& row = mRows[i];
         CalendarDate date;
@@ -127,8 +132,10 @@ template <typename Visit> bool RuleWalk::WalkYear(std::int32_t year, Visit&& vis
         } else if (!visit(row, date)) {
             return false;
         }
-        if (Changed()) {
+        if (cells.Revision() != revision || table.RowCount() != rowCount) {
             ReadFrom(i + 1, rowNumber + 1);
+            revision = mRevision;
+            rowCount = mRowCount;
         }
     }
     return true;

@@ -12,7 +12,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -207,7 +206,7 @@ TEST(ErrorBox, ShowsAFilesTextAsItIsNeverAsMarkup) {
     EXPECT_EQ(shown.Format, Qt::PlainText);
 }
 
-TEST(ErrorBox, AHugeMessageShowsAtOnceWithItsStartAndItsEnd) {
+TEST(ErrorBox, AHugeMessageShowsItsStartAndItsEnd) {
     const struct {
         const char* Name;
         std::string Quoted;
@@ -225,10 +224,9 @@ TEST(ErrorBox, AHugeMessageShowsAtOnceWithItsStartAndItsEnd) {
     for (const auto& c : cases) {
         const std::string message =
             std::string("'").append(c.Quoted).append("' ist kein gültiges Datum");
-        QElapsedTimer clock;
-        clock.start();
+        // A few short lines, whatever the message's size; the time the box takes is measured
+        // in bench/AppHugeCellBench.cpp.
         const ShownBox shown = ShowInTheRealBox(Make(EConvertError(message)));
-        EXPECT_LT(clock.elapsed(), 5000) << c.Name;
         EXPECT_EQ(shown.Text.left(2), QString::fromStdString(message.substr(0, 2))) << c.Name;
         EXPECT_TRUE(shown.Text.endsWith(u"' ist kein gültiges Datum.")) << c.Name;
         EXPECT_TRUE(shown.Text.contains(Ellipsis)) << c.Name;

@@ -26,12 +26,11 @@ window="$(wait_for_window 'Mirevo Holiday Generator')"
 if [ -z "$window" ]; then
     echo "the window did not appear"; cat "$work/editor.log"; exit 1
 fi
-sleep 1
 xdotool windowfocus --sync "$window" 2>/dev/null || true
+wait_for_focus "$window"
 # The current cell at start is column 0 of row 1, with the focus in the grid.
 xdotool type --delay 40 -- "Easter Monday"
 xdotool key --delay 60 Down # closes the editor; row 2 becomes current
-sleep 0.5
 
 /usr/bin/python3 "$here/atspi-grid.py" "Easter Monday" || {
     cat "$work/editor.log"; exit 1; }

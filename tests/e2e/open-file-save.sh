@@ -32,7 +32,7 @@ window="$(wait_for_window 'Mirevo Holiday Generator')"
 if [ -z "$window" ]; then
     echo "the window did not appear"; cat "$work/editor.log"; exit 1
 fi
-sleep 1
+wait_for_picture "$window"
 mkdir -p "$shots"
 import -window root -crop 1280x700+0+0 "$shots/e2e-open-file.png"
 
@@ -41,7 +41,7 @@ dialog="$(wait_for_window '^Save')"
 if [ -z "$dialog" ]; then
     echo "the save dialog did not appear"; cat "$work/editor.log"; exit 1
 fi
-sleep 0.5
+wait_for_focus "$dialog"
 xdotool key Return # the dialog offers the opened file's folder and name
 for _ in $(seq 50); do
     cmp -s "$expected" "$work/$file" && break

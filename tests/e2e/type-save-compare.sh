@@ -13,17 +13,18 @@ start_session
 editor_pid=$!
 
 window="$(xdotool search --sync --onlyvisible --name 'Mirevo Holiday Generator' | head -n 1)"
-sleep 1
 
 # Positions inside the window, from the layout: the panel is 209 px high and the grid below it
 # has a 1 px border; every row is 17 px high plus a 1 px grid line.
-click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.3; }
+# The X server delivers every event in order, so input needs no pause between steps.
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 cell_y() { echo $((209 + 1 + $1 * 18 + 9)); }
-key() { xdotool key --delay 60 "$@"; sleep 0.1; }
-type_text() { xdotool type --delay 40 -- "$1"; sleep 0.1; }
+key() { xdotool key --delay 60 "$@"; }
+type_text() { xdotool type --delay 40 -- "$1"; }
 enter() { key Return; }
 
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+wait_for_focus "$window"
 click 100 "$(cell_y 1)" # current cell (0, 1)
 
 rule() { # title, start, weekday, offset, then down to column 0 of the next row
@@ -42,19 +43,15 @@ click $((168 + 28)) $((31 + 12))  # "add row": 6 rows
 click $((231 + 65)) $((31 + 12))  # "delete current row": row 4 goes, 5 rows again
 
 mkdir -p "$shots"
+wait_for_picture "$window"
 import -window root "$shots/e2e-window.png"
 
 click $((22 + 41)) $((62 + 12))   # "save hol file"
-dialog=""
-for _ in $(seq 50); do
-    dialog="$(xdotool search --onlyvisible --name '^Save' 2>/dev/null | head -n 1 || true)"
-    [ -n "$dialog" ] && break
-    sleep 0.1
-done
+dialog="$(wait_for_window '^Save')"
 if [ -z "$dialog" ]; then
     echo "the save dialog did not appear"; cat "$work/editor.log"; exit 1
 fi
-sleep 0.5
+wait_for_focus "$dialog"
 xdotool type --delay 30 -- "$work/rules"   # typed without extension: ".hol" is added
 xdotool key Return
 for _ in $(seq 50); do
@@ -80,7 +77,8 @@ if ! cmp "$expected" "$work/rules.hol"; then
 fi
 
 # "test" fills the report box; a picture of that for the user guide.
+before="$(picture_of "$window")"
 click $((735 + 22)) $((14 + 12))
-sleep 1
+wait_for_picture "$window" "$before"
 import -window root -crop 1061x662+0+0 "$shots/e2e-report.png"
 echo "saved file matches byte for byte; screenshots in $shots"

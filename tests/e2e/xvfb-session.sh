@@ -2,7 +2,9 @@
 # missing. start_session makes the scratch folder $work, removed at exit together with the
 # editor ($editor_pid) and Xvfb; gives the editor a home of its own there, the C.UTF-8 locale
 # and the xcb platform; and starts Xvfb on a display number of its own choosing (-displayfd,
-# so tests running side by side never collide), exporting DISPLAY.
+# so tests running side by side never collide), exporting DISPLAY. Every X-server test may
+# therefore run in parallel with any other; CTest labels them "xserver". The tests wait on
+# state (a window, the focus, a file, a picture that changed), never for a fixed time.
 require_tools() {
     local tool
     for tool in "$@"; do
@@ -45,4 +47,33 @@ wait_for_window() {
         sleep 0.1
     done
     echo "$id"
+}
+
+# Waits up to ten seconds for window $1 to hold the input focus.
+wait_for_focus() {
+    for _ in $(seq 100); do
+        [ "$(xdotool getwindowfocus 2>/dev/null || true)" = "$1" ] && return 0
+        sleep 0.1
+    done
+    echo "window $1 did not take the focus"; return 1
+}
+
+# A checksum of what window $1 shows.
+picture_of() {
+    import -window "$1" rgb:- 2>/dev/null | md5sum | cut -d' ' -f1
+}
+
+# Waits up to ten seconds for window $1 to show something else than picture $2 (from
+# picture_of; empty for any picture) and to stay so over two looks a tenth of a second apart.
+wait_for_picture() {
+    local last="" now
+    for _ in $(seq 100); do
+        now="$(picture_of "$1")"
+        if [ "$now" != "${2:-}" ] && [ "$now" = "$last" ]; then
+            return 0
+        fi
+        last="$now"
+        sleep 0.1
+    done
+    echo "window $1 did not settle on a new picture"; return 1
 }
