@@ -113,8 +113,13 @@ public:
                 mFile = FileDescriptor::Open(mPath, O_WRONLY | O_CREAT | O_EXCL, 0666);
                 return;
             } catch (const std::system_error& e) {
-                if (e.code().value() != EEXIST || attempt >= 100) {
-                    ThrowCreateError(shownPath, detail::SystemErrorText(e.code().value()));
+                const int error = e.code().value();
+                if (error == EACCES) {
+                    ThrowCreateError(shownPath, detail::SystemErrorText(error) + ". " +
+                                                    detail::FolderNotWritableText);
+                }
+                if (error != EEXIST || attempt >= 100) {
+                    ThrowCreateError(shownPath, detail::SystemErrorText(error));
                 }
             }
         }
