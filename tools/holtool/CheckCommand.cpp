@@ -7,6 +7,7 @@
 #include "rules/Easter.h"
 #include "rules/HolidayRule.h"
 #include "rules/RuleColumns.h"
+#include "tools/holtool/ShownName.h"
 #include "tools/holtool/ToolError.h"
 
 #include <array>
@@ -147,12 +148,12 @@ int RunCheck(const std::vector<std::string>& files, YearRange years, std::ostrea
         try {
             holiday::OpenHolidayFile(table, file);
         } catch (const holiday::Exception& error) {
-            PrintError(out, err, holiday::DisplayText(error));
+            PrintError(out, err, WithShownNames(holiday::DisplayText(error), {file}));
             unreadable = true;
             continue;
         }
         for (const CellFault& fault : FindRuleFaults(table, years)) {
-            out << file << ':' << fault.Row << ':' << fault.Col << ": " << fault.Message
+            out << ShownName(file) << ':' << fault.Row << ':' << fault.Col << ": " << fault.Message
                 << DescribeYears(fault.Years, years) << '\n';
             anyFault = true;
         }

@@ -7,6 +7,8 @@
 #include "rules/Easter.h"
 #include "rules/HolidayRule.h"
 #include "rules/RuleColumns.h"
+#include "tools/holtool/FaultPlace.h"
+#include "tools/holtool/NameList.h"
 #include "tools/holtool/ToolError.h"
 
 #include <algorithm>
@@ -79,18 +81,18 @@ std::int32_t CurrentYear() {
 } // namespace
 
 std::int32_t FindConfigColumn(const holiday::HolidayTable& table, const std::string& config) {
-    std::string names;
+    NameList names;
     for (std::int32_t col = FirstConfigCol; col < table.ColCount(); ++col) {
         const std::string name = table.GetCell(col, 0);
         if (name == config) {
             return col;
         }
-        names += (names.empty() ? "" : ", ") + name;
+        names.Add(name);
     }
-    if (names.empty()) {
+    if (names.Empty()) {
         throw ToolError("--config: the file has no configuration columns");
     }
-    throw ToolError("--config: no configuration '" + config + "'; the file has " + names);
+    throw ToolError("--config: no configuration '" + config + "'; the file has " + names.Text());
 }
 
 bool MarkSelected(const std::string& mark, const std::optional<std::string>& marks) {
@@ -192,7 +194,9 @@ int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err) {
     try {
         events = CollectEvents(table, holiday::NameOfFile(options.File), col, years, options.Marks);
     } catch (const holiday::EConvertError& error) {
-        PrintError(out, err, holiday::DisplayText(error));
+        PrintError(out, err,
+                   FaultPlace(table, years, options.File, error.what()) +
+                       holiday::DisplayText(error));
         return ExitFaults;
     }
     if (events.empty()) {
