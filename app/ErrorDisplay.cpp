@@ -1,6 +1,7 @@
 #include "app/ErrorDisplay.h"
 
 #include "app/ApplicationTitle.h"
+#include "app/MessageBoxes.h"
 #include "app/ShownText.h"
 #include "holiday/Exception.h"
 
@@ -19,18 +20,8 @@ constexpr qsizetype MaxShownLines = 15;
 constexpr qsizetype MaxShownLineLength = 100; // characters; fits a box of ordinary width
 
 void ShowCriticalBox(QWidget* owner, const QString& title, const QString& text) {
-    QPointer<QWidget> focused = QApplication::focusWidget();
-    QPointer<QWidget> active = QApplication::activeWindow();
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, owner);
-    // A message quotes texts of the file ("<b>1.1</b>"), which must show as they are.
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-    if (active) {
-        active->activateWindow();
-    }
-    if (focused) {
-        focused->setFocus(Qt::OtherFocusReason);
-    }
+    RunMessageBox(owner, QMessageBox::Critical, title, text, QMessageBox::Ok, QMessageBox::Ok,
+                  QMessageBox::Ok);
 }
 
 [[nodiscard]] bool IsAbort(const std::exception_ptr& error) {

@@ -3,10 +3,34 @@
 #include "app/HolidayFileDialog.h"
 #include "holiday/HolidayTable.h"
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace app {
+
+// The file that the last open did not read whole (cells that were not UTF-8, bytes after the
+// last row end, a read that failed part way), for as long as that file is there: a save that
+// would replace it asks first. A file is the same by its device and inode, whatever the path
+// that names it.
+class LossyFile {
+public:
+    void Remember(const std::string& path);
+    void Forget() noexcept { mFile.reset(); }
+    // Whether path names the remembered file, still there.
+    [[nodiscard]] bool IsAt(const std::string& path) const;
+
+private:
+    struct Identity {
+        std::uint64_t Device = 0;
+        std::uint64_t Inode = 0;
+        friend bool operator==(const Identity&, const Identity&) = default;
+    };
+    [[nodiscard]] static std::optional<Identity> IdentityOf(const std::string& path);
+
+    std::optional<Identity> mFile;
+};
 
 // The file commands of the window, on the table and the window's two dialogs. Errors are
 // thrown to the caller, whose error display shows them.
@@ -20,23 +44,28 @@ void FormShowCommand(HolidayFileDialog& openDialog, const std::string& programFi
 // "open hol file": runs the open dialog; when the user confirmed the name of an existing file,
 // opens it, empties the table (hidden texts included; 1 x 1, nothing fixed, CurrentCell (0, 0))
 // and reads the file into it. Then the save dialog is pointed at the file's folder and name
-// and confExit sizes the configuration columns.
+// and confExit sizes the configuration columns. When the file held what the table cannot (see
+// holiday::ReadLosses), a warning box says so once, and lossy remembers the file.
 // A cancel or a name without a file changes nothing but what the dialog remembers. Throws
-// EFOpenError when the file cannot be opened, leaving the table and both dialogs as they were;
-// an error while reading keeps what was read and skips the steps after it.
+// EFOpenError when the file cannot be opened, leaving the table, both dialogs and lossy as they
+// were; an error while reading keeps what was read, remembers the file in lossy and skips the
+// steps after it.
 void OpenCommand(holiday::HolidayTable& table, HolidayFileDialog& openDialog,
-                 HolidayFileDialog& saveDialog, const std::function<void()>& confExit);
+                 HolidayFileDialog& saveDialog, const std::function<void()>& confExit,
+                 LossyFile& lossy);
 
 // The open command for a path given from outside the dialog (the command line, a dropped
 // file): runs exactly as if the open dialog had returned path, which should be absolute. The
 // open dialog's FileName becomes path; the rest is OpenCommand's, with its errors.
 void OpenPathCommand(holiday::HolidayTable& table, HolidayFileDialog& openDialog,
                      HolidayFileDialog& saveDialog, const std::string& path,
-                     const std::function<void()>& confExit);
+                     const std::function<void()>& confExit, LossyFile& lossy);
 
 // "save hol file": runs the save dialog and writes the whole table, header row included, to
-// the confirmed path, replacing any file there without asking. Throws EFCreateError when the
-// file cannot be created; the table never changes.
-void SaveCommand(const holiday::HolidayTable& table, HolidayFileDialog& saveDialog);
+// the confirmed path, replacing any file there without asking, but for the file lossy
+// remembers: before that one is replaced the user is asked, and a No changes nothing. Throws
+// EFCreateError when the file cannot be created; the table never changes.
+void SaveCommand(const holiday::HolidayTable& table, HolidayFileDialog& saveDialog,
+                 LossyFile& lossy);
 
 } // namespace app

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -14,27 +15,58 @@ namespace app {
 
 namespace {
 
-// Qt's file dialog, which for opening also refuses a name in a folder that does not exist: it
-// tells the user and stays open.
-class FolderCheckingFileDialog : public QFileDialog {
+// Qt's file dialog, which takes the name field as the one name it holds, and which for opening
+// also refuses a name in a folder that does not exist: it tells the user and stays open.
+//
+// Qt reads double quotes in the name field as a list of names ("a" "b"), so that a"b.hol
+// would name b.hol; a Linux file name may hold them. A name with a double quote is therefore
+// taken here as it stands, completed as Qt completes a name (the folder shown, the default
+// extension), and a folder of that name is entered.
+class LiteralNameFileDialog : public QFileDialog {
 public:
     using QFileDialog::QFileDialog;
 
     void accept() override {
-        if (acceptMode() == QFileDialog::AcceptOpen && !FolderExists()) {
+        mLiteralPath.reset();
+        const QLineEdit* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString typed = field != nullptr ? field->text() : QString();
+        if (!typed.contains(u'"')) {
+            const QStringList files = selectedFiles();
+            if (acceptMode() == QFileDialog::AcceptOpen && !files.isEmpty() &&
+                !FolderExists(files.constFirst())) {
+                return;
+            }
+            QFileDialog::accept();
             return;
         }
-        QFileDialog::accept();
+        QString path = typed.startsWith(u'/') ? typed : directory().absolutePath() + u'/' + typed;
+        const QFileInfo chosen(path);
+        if (chosen.isDir()) {
+            setDirectory(path);
+            if (QLineEdit* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                edit->clear();
+            }
+            return;
+        }
+        if (!defaultSuffix().isEmpty() && !chosen.fileName().contains(u'.')) {
+            path += u'.' + defaultSuffix();
+        }
+        if (acceptMode() == QFileDialog::AcceptOpen && !FolderExists(path)) {
+            return;
+        }
+        mLiteralPath = path;
+        QDialog::accept();
+    }
+
+    // The path accept took as it was typed; nullopt when Qt's own reading of the field holds.
+    [[nodiscard]] const std::optional<QString>& LiteralPath() const noexcept {
+        return mLiteralPath;
     }
 
 private:
-    // False after telling the user, when the chosen name lies in a missing folder.
-    bool FolderExists() {
-        const QStringList files = selectedFiles();
-        if (files.isEmpty()) {
-            return true;
-        }
-        const QFileInfo chosen(files.constFirst());
+    // False after telling the user, when path lies in a missing folder.
+    bool FolderExists(const QString& path) {
+        const QFileInfo chosen(path);
         if (chosen.isDir() || QFileInfo(chosen.absolutePath()).isDir()) {
             return true;
         }
@@ -49,6 +81,8 @@ private:
         notice->open();
         return false;
     }
+
+    std::optional<QString> mLiteralPath;
 };
 
 // Deletes the dialog of one Execute, unless its parent already did.
@@ -98,7 +132,7 @@ void HolidayFileDialog::SetFileName(std::string fileName) {
 }
 
 bool HolidayFileDialog::Execute() {
-    const RunningDialog running(mRunning, new FolderCheckingFileDialog(mParent.data()));
+    const RunningDialog running(mRunning, new LiteralNameFileDialog(mParent.data()));
     Configure(*mRunning);
     if (!mInitialDir.empty()) {
         mRunning->setDirectory(PathToQString(mInitialDir));
@@ -117,6 +151,10 @@ bool HolidayFileDialog::Execute() {
 std::optional<std::string> HolidayFileDialog::ConfirmedPath(const QFileDialog& dialog) {
     if (dialog.result() != QDialog::Accepted) {
         return std::nullopt;
+    }
+    if (const auto* literal = dynamic_cast<const LiteralNameFileDialog*>(&dialog);
+        literal != nullptr && literal->LiteralPath()) {
+        return PathToStdString(*literal->LiteralPath());
     }
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) {

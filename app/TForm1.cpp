@@ -352,15 +352,17 @@ void TForm1::FormShow(QObject* /*sender*/) {
 }
 
 void TForm1::OpenFile(const std::string& path) {
-    OpenPathCommand(mTable, OpenDialog1, SaveDialog1, path, [this] { ConfExit(nullptr); });
+    OpenPathCommand(
+        mTable, OpenDialog1, SaveDialog1, path, [this] { ConfExit(nullptr); }, mLossyFile);
 }
 
 void TForm1::Button8Click(QObject* /*sender*/) {
-    OpenCommand(mTable, OpenDialog1, SaveDialog1, [this] { ConfExit(nullptr); });
+    OpenCommand(
+        mTable, OpenDialog1, SaveDialog1, [this] { ConfExit(nullptr); }, mLossyFile);
 }
 
 void TForm1::Button1Click(QObject* /*sender*/) {
-    SaveCommand(mTable, SaveDialog1);
+    SaveCommand(mTable, SaveDialog1, mLossyFile);
 }
 
 void TForm1::Button2Click(QObject* /*sender*/) {

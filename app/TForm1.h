@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FileCommands.h"
 #include "app/HolidayFileDialog.h"
 #include "holiday/HolidayTable.h"
 #include "rules/LocaleDateSettings.h"
@@ -148,6 +149,8 @@ private:
     rules::LocaleDateSettings mLocaleSettings;
     bool mShown = false;
     std::string mOpenWhenShown;
+    // The opened file, while it holds what the table could not take.
+    LossyFile mLossyFile;
 };
 
 } // namespace app

@@ -8,9 +8,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <fcntl.h>
 #include <functional>
+#include <iterator>
+#include <pthread.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -91,7 +95,87 @@ std::string ResolveLinks(std::string path, const std::string& shownPath) {
     ThrowCreateError(shownPath, detail::SystemErrorText(ELOOP));
 }
 
-// The temporary file beside the target; removed unless it was renamed over the target.
+// The signals that end a process by default and that a user or a session sends (Ctrl+C, kill,
+// a closed terminal): while a temporary file exists, they remove it before the process ends.
+constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr std::size_t EndingSignalCount = std::size(EndingSignals);
+
+// The temporary file of the save in progress (one at a time), for the handlers.
+const char* volatile gTemporaryPath = nullptr;
+bool gHandled[EndingSignalCount] = {};
+
+extern "C" void RemoveTemporaryAndEnd(int signal) {
+    if (const char* path = gTemporaryPath) {
+        ::unlink(path);
+    }
+    struct sigaction original {};
+    original.sa_handler = SIG_DFL;
+    ::sigaction(signal, &original, nullptr);
+    ::raise(signal); // delivered, and ends the process, when the handler returns
+}
+
+sigset_t EndingSignalSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int s : EndingSignals) {
+        sigaddset(&set, s);
+    }
+    return set;
+}
+
+// While it lives, the ending signals are held back; they arrive when it goes.
+class HeldSignals {
+public:
+    HeldSignals() noexcept {
+        const sigset_t set = EndingSignalSet();
+        ::pthread_sigmask(SIG_BLOCK, &set, &mPrevious);
+    }
+    ~HeldSignals() { ::pthread_sigmask(SIG_SETMASK, &mPrevious, nullptr); }
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
+
+private:
+    sigset_t mPrevious{};
+};
+
+// Makes the ending signals whose disposition is the default one (a handler or SIG_IGN of the
+// program stays as it is) remove path before they end the process. Call with the signals held.
+void ArmRemovalOnSignal(const char* path) noexcept {
+    if (gTemporaryPath != nullptr) {
+        return; // a save within a save does not happen; the outer one keeps its handlers
+    }
+    gTemporaryPath = path;
+    for (std::size_t i = 0; i < EndingSignalCount; ++i) {
+        struct sigaction current {};
+        if (::sigaction(EndingSignals[i], nullptr, &current) != 0 ||
+            (current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler != SIG_DFL) {
+            continue;
+        }
+        struct sigaction removal {};
+        removal.sa_handler = RemoveTemporaryAndEnd;
+        removal.sa_mask = EndingSignalSet();
+        gHandled[i] = ::sigaction(EndingSignals[i], &removal, nullptr) == 0;
+    }
+}
+
+void DisarmRemovalOnSignal(const char* path) noexcept {
+    if (gTemporaryPath != path) {
+        return;
+    }
+    const HeldSignals held;
+    for (std::size_t i = 0; i < EndingSignalCount; ++i) {
+        if (gHandled[i]) {
+            struct sigaction original {};
+            original.sa_handler = SIG_DFL;
+            ::sigaction(EndingSignals[i], &original, nullptr);
+            gHandled[i] = false;
+        }
+    }
+    gTemporaryPath = nullptr;
+}
+
+// The temporary file beside the target; removed unless it was renamed over the target, also
+// when an ending signal stops the process while it exists.
 class TemporaryFile {
 public:
     TemporaryFile(const std::string& target, const std::string& shownPath) {
@@ -110,7 +194,9 @@ public:
             suffix[8] = '\0';
             mPath = JoinPath(folder, "." + name + "." + suffix + ".tmp");
             try {
+                const HeldSignals held;
                 mFile = FileDescriptor::Open(mPath, O_WRONLY | O_CREAT | O_EXCL, 0666);
+                ArmRemovalOnSignal(mPath.c_str());
                 return;
             } catch (const std::system_error& e) {
                 const int error = e.code().value();
@@ -129,6 +215,7 @@ public:
         if (!mRenamed) {
             ::unlink(mPath.c_str());
         }
+        DisarmRemovalOnSignal(mPath.c_str());
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -137,7 +224,10 @@ public:
     [[nodiscard]] const std::string& Path() const noexcept { return mPath; }
     // Throws std::system_error when close fails.
     void Close() { mFile.Close(); }
-    void MarkRenamed() noexcept { mRenamed = true; }
+    void MarkRenamed() noexcept {
+        mRenamed = true;
+        DisarmRemovalOnSignal(mPath.c_str());
+    }
 
 private:
     std::string mPath;
@@ -181,6 +271,10 @@ void SafeSave(const std::string& path, const std::function<void(const detail::Ch
         lock.l_whence = SEEK_SET;
         if (::fcntl(locked.Get(), F_OFD_SETLK, &lock) != 0 &&
             (errno == EAGAIN || errno == EACCES)) {
+            ThrowCreateError(shownPath, detail::FileInUseText);
+        }
+        // Programs that lock with flock(2) are kept out as well.
+        if (::flock(locked.Get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
             ThrowCreateError(shownPath, detail::FileInUseText);
         }
         // In a folder with the sticky bit only the owner of the file or of the folder may
@@ -247,15 +341,19 @@ void SaveBytesToFile(std::string_view bytes, const std::string& path) {
     SafeSave(path, [bytes](const detail::ChunkSink& sink) { sink(bytes.data(), bytes.size()); });
 }
 
-void LoadFromFile(HolidayTable& table, const std::string& path, TextEncoding encoding) {
+ReadLosses LoadFromFile(HolidayTable& table, const std::string& path, TextEncoding encoding) {
     HolidayFileReader reader(path);
-    reader.ReadInto(table, encoding);
+    return reader.ReadInto(table, encoding);
 }
 
-void OpenHolidayFile(HolidayTable& table, const std::string& path) {
+ReadLosses OpenHolidayFile(HolidayTable& table, const std::string& path) {
     HolidayFileReader reader(path);
+    return OpenHolidayFile(table, reader);
+}
+
+ReadLosses OpenHolidayFile(HolidayTable& table, HolidayFileReader& reader, TextEncoding encoding) {
     table.ResetForOpen();
-    reader.ReadInto(table);
+    return reader.ReadInto(table, encoding);
 }
 
 } // namespace holiday

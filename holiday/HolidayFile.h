@@ -2,6 +2,7 @@
 
 #include "holiday/HolidayFileFormat.h"
 #include "holiday/HolidayTable.h"
+#include "holiday/ReadLosses.h"
 
 #include <cstddef>
 #include <string>
@@ -9,15 +10,20 @@
 
 namespace holiday {
 
+class HolidayFileReader;
+
 // Saves the table to path without ever destroying an existing file there: the bytes go to a
 // temporary file in the same folder, which is synced and renamed over the target. A symbolic
 // link is followed and its target replaced; an existing file keeps its permission bits. While
-// saving, the target holds an exclusive advisory lock (open file description lock), so a
-// reader or writer of this program in another process is kept out.
+// saving, the target holds exclusive advisory locks (an open file description lock and a
+// flock(2) lock), so a reader or writer of this program or of another that locks either way is
+// kept out. A hard link to the old file keeps the old bytes. SIGINT, SIGTERM or SIGHUP during
+// the save (where the program leaves them their default action) remove the temporary file
+// before they end the process.
 // Throws EFCreateError "Datei "%s" kann nicht erstellt werden. %s" before anything is written
-// when the target may not be written, is locked by another process, or the folder admits no
-// new file; EFCreateError "Datei "%s" konnte nicht vollständig geschrieben werden. %s" when
-// writing, syncing or renaming fails. In both cases the old file stays intact and no
+// when the target may not be written, is locked by another process, is no regular file, or the
+// folder admits no new file; EFCreateError "Datei "%s" konnte nicht vollständig geschrieben werden.
+// %s" when writing, syncing or renaming fails. In both cases the old file stays intact and no
 // temporary file is left behind.
 void SaveToFile(const HolidayTable& table, const std::string& path,
                 TextEncoding = TextEncoding::Utf8);
@@ -26,14 +32,18 @@ void SaveToFile(const HolidayTable& table, const std::string& path,
 // bits, lock, errors and guarantees.
 void SaveBytesToFile(std::string_view bytes, const std::string& path);
 
-// Opens and reads path into the table as HolidayFileReader does. The table is untouched when
-// opening fails.
-void LoadFromFile(HolidayTable& table, const std::string& path, TextEncoding = TextEncoding::Utf8);
+// Opens and reads path into the table as HolidayFileReader does, and returns what the table
+// could not take. The table is untouched when opening fails.
+ReadLosses LoadFromFile(HolidayTable& table, const std::string& path,
+                        TextEncoding = TextEncoding::Utf8);
 
 // The open command's sequence: open the file (taking its lock), and only when that succeeded
-// reset the table (ResetForOpen) and read. Throws EFOpenError; on an open failure the table is
-// exactly as it was.
-void OpenHolidayFile(HolidayTable& table, const std::string& path);
+// reset the table (ResetForOpen) and read; returns what the table could not take. Throws
+// EFOpenError; on an open failure the table is exactly as it was.
+ReadLosses OpenHolidayFile(HolidayTable& table, const std::string& path);
+// The same for a file already opened: resets the table and reads reader into it.
+ReadLosses OpenHolidayFile(HolidayTable& table, HolidayFileReader& reader,
+                           TextEncoding = TextEncoding::Utf8);
 
 namespace detail {
 

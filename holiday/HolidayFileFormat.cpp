@@ -221,7 +221,7 @@ void SaveToStream(const HolidayTable& table, std::ostream& out, TextEncoding) {
     });
 }
 
-void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding) {
+ReadLosses LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding encoding) {
     std::streamoff remaining = -1;
     if (const std::streampos start = in.tellg(); start != std::streampos(-1)) {
         in.seekg(0, std::ios::end);
@@ -231,7 +231,8 @@ void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding) {
             remaining = end - start;
         }
     }
-    HolidayFileParser parser(table, remaining > 0 ? static_cast<std::size_t>(remaining) : 0);
+    HolidayFileParser parser(table, remaining > 0 ? static_cast<std::size_t>(remaining) : 0,
+                             encoding);
     constexpr std::streamoff Step = 1 << 20;
     if (remaining < 0) { // a stream without a size: read to its end
         in.clear();
@@ -261,6 +262,7 @@ void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding) {
         }
     }
     parser.Finish();
+    return parser.Losses();
 }
 
 } // namespace holiday

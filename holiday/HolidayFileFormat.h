@@ -1,6 +1,7 @@
 #pragma once
 
 #include "holiday/HolidayTable.h"
+#include "holiday/ReadLosses.h"
 
 #include <cstddef>
 #include <functional>
@@ -11,7 +12,9 @@ namespace holiday {
 // The .hol format: UTF-8 cell texts, 0x00 between the cells of a row, 0x01 after each row,
 // nothing else.
 
-enum class TextEncoding { Utf8 };
+// Utf8: a cell that is not well-formed UTF-8 reads as empty. Unchecked: cells read as the bytes
+// they are, for a caller that decodes them itself (from a legacy encoding); writing is the same.
+enum class TextEncoding { Utf8, Unchecked };
 
 // Writes the table: RowCount rows of ColCount cells, fixed rows and columns included. Throws
 // EFCreateError "Der Datenstrom konnte nicht vollständig geschrieben werden" when the stream
@@ -19,10 +22,11 @@ enum class TextEncoding { Utf8 };
 void SaveToStream(const HolidayTable& table, std::ostream& out, TextEncoding = TextEncoding::Utf8);
 // Reads from the stream's position to the end it has now, growing the table cell by cell and
 // ending with RowCount - 1. Does not reset the table first. A cell that is not well-formed
-// UTF-8 reads as empty. Throws EFOpenError "Der Datenstrom konnte nicht vollständig gelesen
+// UTF-8 reads as empty, and bytes after the last 0x01 are not read; the result names both.
+// Throws EFOpenError "Der Datenstrom konnte nicht vollständig gelesen
 // werden" when the stream ends before that end or fails; what was read before stays. Throws
 // EInvalidGridOperation when a count would pass its limit.
-void LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding = TextEncoding::Utf8);
+ReadLosses LoadFromStream(HolidayTable& table, std::istream& in, TextEncoding = TextEncoding::Utf8);
 
 namespace detail {
 

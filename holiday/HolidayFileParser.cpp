@@ -58,8 +58,10 @@ std::int32_t ToCount(std::int64_t n) {
 
 } // namespace
 
-HolidayFileParser::HolidayFileParser(HolidayTable& table, std::size_t expectedSize)
-    : mTable(table), mBatch(table), mExpected(expectedSize) {}
+HolidayFileParser::HolidayFileParser(HolidayTable& table, std::size_t expectedSize,
+                                     TextEncoding encoding)
+    : mTable(table), mBatch(table), mExpected(expectedSize),
+      mCheckUtf8(encoding == TextEncoding::Utf8) {}
 
 HolidayFileParser::~HolidayFileParser() {
     DropUnusedBlock();
@@ -140,7 +142,7 @@ void HolidayFileParser::StoreRow(const char* row) {
     // The delimiters are no continuation bytes, so a well-formed row has well-formed cells.
     const char* const rowEnd = row + mScan.Scanned;
     const std::string_view bytes(row, mScan.Scanned);
-    const bool wellFormed = WellFormedRow(row, rowEnd);
+    const bool wellFormed = !mCheckUtf8 || WellFormedRow(row, rowEnd);
     const CellStore& store = mTable.Cells();
     const bool overTexts = index < store.RowEnd() && store.LastCol(index) >= 0;
     if (wellFormed && !overTexts && CellStore::Adoptable(filledSize, lastCol)) {
@@ -152,7 +154,13 @@ void HolidayFileParser::StoreRow(const char* row) {
             const void* zero = std::memchr(start, '\0', static_cast<std::size_t>(rowEnd - start));
             const char* stop = zero != nullptr ? static_cast<const char*>(zero) : rowEnd;
             const std::string_view cell(start, static_cast<std::size_t>(stop - start));
-            mTexts.push_back(wellFormed || IsWellFormedUtf8(cell) ? cell : std::string_view());
+            if (wellFormed || IsWellFormedUtf8(cell)) {
+                mTexts.push_back(cell);
+            } else {
+                mTexts.emplace_back();
+                mLosses.IllFormedCells.push_back(
+                    {static_cast<std::int32_t>(mTexts.size() - 1), index});
+            }
             if (zero == nullptr) {
                 break;
             }
@@ -220,7 +228,11 @@ void HolidayFileParser::EndCell(std::string_view bytes, bool endsRow) {
     }
     const auto col = static_cast<std::int32_t>(mCell - 1);
     const auto row = static_cast<std::int32_t>(mRow - 1);
-    mTable.SetCell(col, row, IsWellFormedUtf8(bytes) ? bytes : std::string_view());
+    const bool wellFormed = !mCheckUtf8 || IsWellFormedUtf8(bytes);
+    if (!wellFormed && !mUnfinishedStored) {
+        mLosses.IllFormedCells.push_back({col, row});
+    }
+    mTable.SetCell(col, row, wellFormed ? bytes : std::string_view());
     if (endsRow) {
         ++mRow;
         if (mTable.RowCount() < mRow) {
@@ -242,6 +254,12 @@ void HolidayFileParser::StoreUnfinishedCells() {
 }
 
 void HolidayFileParser::Finish() {
+    // The cells of the unfinished row stay beyond the counts, unseen: all of its bytes count
+    // as not read.
+    if (mBlock != nullptr && mFilled > mRowStart) {
+        mLosses.UnreadBytes = mFilled - mRowStart;
+        mLosses.NoRowEnd = mRow == 1;
+    }
     StoreUnfinishedCells();
     GrowCounts();
     mTable.SetRowCount(mTable.RowCount() - 1);

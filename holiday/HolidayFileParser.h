@@ -1,6 +1,8 @@
 #pragma once
 
+#include "holiday/HolidayFileFormat.h"
 #include "holiday/HolidayTable.h"
+#include "holiday/ReadLosses.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,7 +25,9 @@ namespace holiday {
 class HolidayFileParser {
 public:
     // expectedSize: the bytes that will come, when known (one block then holds them all).
-    explicit HolidayFileParser(HolidayTable& table, std::size_t expectedSize = 0);
+    // encoding Unchecked stores every cell as its bytes, well-formed UTF-8 or not.
+    explicit HolidayFileParser(HolidayTable& table, std::size_t expectedSize = 0,
+                               TextEncoding encoding = TextEncoding::Utf8);
     ~HolidayFileParser();
     HolidayFileParser(const HolidayFileParser&) = delete;
     HolidayFileParser& operator=(const HolidayFileParser&) = delete;
@@ -39,6 +43,9 @@ public:
     void StoreUnfinishedCells();
     // The input is complete: the unfinished row's cells, then RowCount - 1.
     void Finish();
+    // What the input held that the table does not: the cells that read as empty for not being
+    // well-formed UTF-8, and after Finish the bytes that no row end closed.
+    [[nodiscard]] const ReadLosses& Losses() const noexcept { return mLosses; }
 
 private:
     // What the scan of the row being read has found so far (offsets from the row's start).
@@ -65,6 +72,7 @@ private:
     HolidayTable& mTable;
     HolidayTable::NotificationBatch mBatch;
     std::size_t mExpected;
+    bool mCheckUtf8;
     char* mBlock = nullptr; // the block being filled
     std::size_t mBlockSize = 0;
     std::size_t mFilled = 0;    // bytes in the block
@@ -83,6 +91,7 @@ private:
     // Commit and before any cell is stored by itself.
     std::int32_t mNeededCols = 0;
     std::int32_t mNeededRows = 0;
+    ReadLosses mLosses;
 };
 
 } // namespace holiday

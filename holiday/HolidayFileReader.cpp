@@ -8,17 +8,47 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
 namespace holiday {
 
+namespace {
+
+// Reads in steps small enough to be parsed while still in the cache.
+constexpr std::size_t Step = std::size_t{1} << 20;
+
+// The reason a file that is no regular file is not read; nullptr for a regular file.
+const char* NotReadableKind(mode_t mode) {
+    if (S_ISREG(mode)) {
+        return nullptr;
+    }
+    if (S_ISFIFO(mode)) {
+        return "Die Datei ist eine Pipe, keine gewöhnliche Datei";
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return "Die Datei ist ein Gerät, keine gewöhnliche Datei";
+    }
+    if (S_ISSOCK(mode)) {
+        return "Die Datei ist ein Socket, keine gewöhnliche Datei";
+    }
+    return "Die Datei ist keine gewöhnliche Datei";
+}
+
+} // namespace
+
+HolidayFileReader::HolidayFileReader(FileDescriptor file, std::string shownPath,
+                                     bool stream) noexcept
+    : mFile(std::move(file)), mPath(std::move(shownPath)), mStream(stream) {}
+
 HolidayFileReader::HolidayFileReader(const std::string& path)
     : mPath(NormalPath(AbsolutePath(path))) {
     auto fail = [this](const std::string& reason) {
         throw EFOpenError(detail::OpenErrorMessage(mPath, reason));
     };
+    // Not blocking: a pipe without a writer must not hold the program until it is refused.
     try {
         mFile = FileDescriptor::Open(path, O_RDONLY | O_NOCTTY | O_NONBLOCK);
     } catch (const std::system_error& e) {
@@ -31,52 +61,90 @@ HolidayFileReader::HolidayFileReader(const std::string& path)
     if (S_ISDIR(st.st_mode)) {
         fail(detail::SystemErrorText(EISDIR));
     }
-    // Another process writing the file holds a write lock; file systems without these locks
-    // are read unlocked.
+    if (const char* kind = NotReadableKind(st.st_mode)) {
+        fail(kind);
+    }
+    // Another process writing the file holds a write lock of either kind; file systems
+    // without these locks are read unlocked.
     struct flock lock {};
     lock.l_type = F_RDLCK;
     lock.l_whence = SEEK_SET;
     if (::fcntl(mFile.Get(), F_OFD_SETLK, &lock) != 0 && (errno == EAGAIN || errno == EACCES)) {
         fail(detail::FileInUseText);
     }
+    if (::flock(mFile.Get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        fail(detail::FileInUseText);
+    }
 }
 
-void HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding) {
-    auto fail = [this](const std::string& reason) {
-        throw EFOpenError(detail::ReadErrorMessage(mPath, reason));
-    };
+HolidayFileReader HolidayFileReader::StandardInput() {
+    const int fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        throw EFOpenError(
+            detail::OpenErrorMessage(StandardInputName, detail::SystemErrorText(errno)));
+    }
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    return HolidayFileReader(FileDescriptor(fd), StandardInputName, !regular);
+}
+
+ReadLosses HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding encoding) {
     struct stat st {};
     if (::fstat(mFile.Get(), &st) != 0) {
-        fail(detail::SystemErrorText(errno));
+        throw EFOpenError(detail::ReadErrorMessage(mPath, detail::SystemErrorText(errno)));
     }
-    const off_t size = st.st_size;
     // The file goes straight into one block that the table keeps: its rows are stored as
-    // those bytes. Read in steps small enough to be parsed while still in the cache.
-    HolidayFileParser parser(table, static_cast<std::size_t>(size));
-    constexpr off_t Step = off_t{1} << 20;
-    off_t position = 0;
+    // those bytes.
+    HolidayFileParser parser(table, mStream ? 0 : static_cast<std::size_t>(st.st_size), encoding);
+    if (mStream) {
+        ReadStream(parser);
+    } else {
+        ReadRegular(parser, st.st_size);
+    }
+    parser.Finish();
+    return parser.Losses();
+}
+
+void HolidayFileReader::ReadRegular(HolidayFileParser& parser, std::int64_t size) {
+    std::int64_t position = 0;
     while (position < size) {
-        const auto wanted = static_cast<std::size_t>(std::min(size - position, Step));
+        const auto wanted = static_cast<std::size_t>(
+            std::min<std::int64_t>(size - position, static_cast<std::int64_t>(Step)));
         char* const room = parser.Room(wanted);
         const std::ptrdiff_t n = detail::ReadHook != nullptr
                                      ? detail::ReadHook(mFile.Get(), room, wanted, position)
                                      : ::pread(mFile.Get(), room, wanted, position);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
             const int error = errno;
             parser.StoreUnfinishedCells();
-            fail(detail::SystemErrorText(error));
-        }
-        if (n == 0) {
-            parser.StoreUnfinishedCells();
-            fail(detail::FileShrankText);
+            throw EFOpenError(detail::ReadErrorMessage(
+                mPath, n == 0 ? detail::FileShrankText : detail::SystemErrorText(error)));
         }
         parser.Commit(static_cast<std::size_t>(n));
         position += n;
     }
-    parser.Finish();
+}
+
+void HolidayFileReader::ReadStream(HolidayFileParser& parser) {
+    for (;;) {
+        char* const room = parser.Room(Step);
+        const ::ssize_t n = ::read(mFile.Get(), room, Step);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            const int error = errno;
+            parser.StoreUnfinishedCells();
+            throw EFOpenError(detail::ReadErrorMessage(mPath, detail::SystemErrorText(error)));
+        }
+        if (n == 0) {
+            return;
+        }
+        parser.Commit(static_cast<std::size_t>(n));
+    }
 }
 
 } // namespace holiday

@@ -3,6 +3,7 @@
 #include "holiday/FileDescriptor.h"
 #include "holiday/HolidayFileFormat.h"
 #include "holiday/HolidayTable.h"
+#include "holiday/ReadLosses.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,22 +11,38 @@
 
 namespace holiday {
 
+class HolidayFileParser;
+
 // An existing file opened for reading, holding a shared lock for its life (another program
-// holding a write lock makes the open fail).
+// holding a write lock makes the open fail), or standard input.
 class HolidayFileReader {
 public:
     // Throws EFOpenError "Datei %s kann nicht geöffnet werden. %s" when the file does not
-    // exist, may not be read, is a folder, or another process holds a write lock on it.
+    // exist, may not be read, is a folder or anything else that is no regular file (a pipe, a
+    // device, a socket: such a file is not read, so that it never shows as an empty table), or
+    // another process holds a write lock on it (an open file description lock, a POSIX record
+    // lock or a flock(2) lock).
     explicit HolidayFileReader(const std::string& path);
 
-    // Reads the whole file, up to the size it has when reading starts, into the table as
-    // LoadFromStream does. Throws EFOpenError "Datei %s konnte nicht vollständig gelesen
-    // werden. %s" on a read failure or when the file ends early; what was read before stays.
-    void ReadInto(HolidayTable& table, TextEncoding = TextEncoding::Utf8);
+    // Standard input, whatever it is (a pipe, a terminal, a redirected file), read to its end.
+    // Messages name it StandardInputName.
+    [[nodiscard]] static HolidayFileReader StandardInput();
+    static constexpr const char* StandardInputName = "(Standardeingabe)";
+
+    // Reads the whole file, up to the size it has when reading starts (standard input: up to
+    // its end), into the table as LoadFromStream does, and returns what the table could not
+    // take. Throws EFOpenError "Datei %s konnte nicht vollständig gelesen werden. %s" on a read
+    // failure or when the file ends early; what was read before stays.
+    ReadLosses ReadInto(HolidayTable& table, TextEncoding = TextEncoding::Utf8);
 
 private:
+    HolidayFileReader(FileDescriptor file, std::string shownPath, bool stream) noexcept;
+    void ReadStream(HolidayFileParser& parser);
+    void ReadRegular(HolidayFileParser& parser, std::int64_t size);
+
     FileDescriptor mFile;
-    std::string mPath; // as messages show it
+    std::string mPath;    // as messages show it
+    bool mStream = false; // read with read(2) to its end rather than by its size
 };
 
 namespace detail {

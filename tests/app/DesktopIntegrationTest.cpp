@@ -80,7 +80,7 @@ using DesktopIntegration = FormTest;
 
 TEST_F(DesktopIntegration, AHolFileDroppedOnTheWindowOrGivenAtStartIsOpened) {
     const testsupport::TemporaryFolder folder("mirevo-drop");
-    const std::string path = folder.At("Feiertage ä.hol");
+    const std::string path = folder.At("Feier\"tage ä.hol");
     testsupport::WriteBytes(path, std::string("Titel\0Datum\x01Ostern\0Easter\x01", 26));
     RecordingMessageBox boxes;
     Form().show();
@@ -116,13 +116,13 @@ TEST_F(DesktopIntegration, AHolFileDroppedOnTheWindowOrGivenAtStartIsOpened) {
         EXPECT_EQ(Table().GetCell(0, 1), "Ostern");
     }
     EXPECT_EQ(Form().OpenDialog1.FileName(), path);
-    EXPECT_EQ(Form().SaveDialog1.FileName(), "Feiertage ä.hol");
+    EXPECT_EQ(Form().SaveDialog1.FileName(), "Feier\"tage ä.hol");
 
     // Started as `mirevo-holidays ./sub/../NAME` in the file's folder: the open command gets
     // the clean absolute path, as from the dialog.
     const std::filesystem::path working = std::filesystem::current_path();
     std::filesystem::current_path(folder.Path());
-    const std::string given = PathToOpen("./sub/../Feiertage ä.hol");
+    const std::string given = PathToOpen("./sub/../Feier\"tage ä.hol");
     const std::string cwd = std::filesystem::current_path().string();
     std::filesystem::current_path(working);
     TForm1 started;
@@ -131,9 +131,9 @@ TEST_F(DesktopIntegration, AHolFileDroppedOnTheWindowOrGivenAtStartIsOpened) {
     EXPECT_EQ(started.Table().GetCell(1, 1), "") << "opened after FormShow, not in it";
     EXPECT_FALSE(started.OpenDialog1.InitialDir().empty()) << "FormShow ran first";
     QTRY_COMPARE(started.Table().GetCell(1, 1), std::string("Easter"));
-    EXPECT_EQ(started.OpenDialog1.FileName(), cwd + "/Feiertage ä.hol");
+    EXPECT_EQ(started.OpenDialog1.FileName(), cwd + "/Feier\"tage ä.hol");
     EXPECT_EQ(started.SaveDialog1.InitialDir(), cwd);
-    EXPECT_EQ(started.SaveDialog1.FileName(), "Feiertage ä.hol");
+    EXPECT_EQ(started.SaveDialog1.FileName(), "Feier\"tage ä.hol");
     EXPECT_TRUE(boxes.Texts().isEmpty());
 }
 

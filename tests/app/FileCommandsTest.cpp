@@ -1,5 +1,6 @@
 #include "app/FileCommands.h"
 
+#include "RecordingMessageBox.h"
 #include "app/HolidayFileDialog.h"
 #include "holiday/Exception.h"
 #include "holiday/HolidayTable.h"
@@ -80,12 +81,13 @@ protected:
 
     void Open(const std::optional<std::string>& path) {
         Answer(mOpenDialog, path);
-        OpenCommand(mTable, mOpenDialog, mSaveDialog, [this] { ++mConfExitRuns; });
+        OpenCommand(
+            mTable, mOpenDialog, mSaveDialog, [this] { ++mConfExitRuns; }, mLossy);
     }
 
     void Save(const std::optional<std::string>& path) {
         Answer(mSaveDialog, path);
-        SaveCommand(mTable, mSaveDialog);
+        SaveCommand(mTable, mSaveDialog, mLossy);
     }
 
     // A table that differs from a freshly opened one in every respect the open resets.
@@ -110,6 +112,8 @@ protected:
     HolidayFileDialog mOpenDialog{HolidayFileDialog::Mode::Open, &mWindow};
     HolidayFileDialog mSaveDialog{HolidayFileDialog::Mode::Save, &mWindow};
     int mConfExitRuns = 0;
+    LossyFile mLossy;
+    RecordingMessageBox mBoxes;
 };
 
 // --- The dialogs ---
@@ -227,7 +231,7 @@ TEST_F(FileCommandsTest, TypedNameWithoutExtensionIsSavedAsHol) {
     mSaveDialog.SetInitialDir(mDir.string());
     TypedAnswer typed("notes");
     mSaveDialog.Executor = std::ref(typed);
-    SaveCommand(mTable, mSaveDialog);
+    SaveCommand(mTable, mSaveDialog, mLossy);
 
     EXPECT_EQ(mSaveDialog.FileName(), At("notes.hol"));
     EXPECT_FALSE(fs::exists(At("notes")));
@@ -290,13 +294,14 @@ TEST_F(FileCommandsTest, OpenPathRunsAsIfTheOpenDialogHadReturnedIt) {
     WriteBytes(At("de.hol"), SixColumnFile);
     FillTable();
     const TableState table = StateOf(mTable);
-    OpenPathCommand(mTable, mOpenDialog, mSaveDialog, At("missing.hol"),
-                    [this] { ++mConfExitRuns; });
+    OpenPathCommand(
+        mTable, mOpenDialog, mSaveDialog, At("missing.hol"), [this] { ++mConfExitRuns; }, mLossy);
     EXPECT_EQ(StateOf(mOpenDialog), (DialogState{"", At("missing.hol")}));
     EXPECT_EQ(StateOf(mSaveDialog), (DialogState{"", ""}));
     EXPECT_EQ(StateOf(mTable), table);
 
-    OpenPathCommand(mTable, mOpenDialog, mSaveDialog, At("de.hol"), [this] { ++mConfExitRuns; });
+    OpenPathCommand(
+        mTable, mOpenDialog, mSaveDialog, At("de.hol"), [this] { ++mConfExitRuns; }, mLossy);
     EXPECT_EQ(StateOf(mOpenDialog), (DialogState{"", At("de.hol")}));
     EXPECT_EQ(StateOf(mSaveDialog), (DialogState{mDir.string(), "de.hol"}));
     EXPECT_EQ(mTable.GetCell(0, 2), "Buß- und Bettag");
@@ -362,13 +367,17 @@ TEST_F(FileCommandsTest, ConfExitSizesTheConfigurationColumnsOfTheOpenedFile) {
     const QFontMetrics metrics(QFont("Tahoma", 8));
     std::vector<std::string> headersSeen;
     Answer(mOpenDialog, At("wide.hol"));
-    OpenCommand(mTable, mOpenDialog, mSaveDialog, [&] {
-        for (std::int32_t col = 5; col < mTable.ColCount(); ++col) {
-            const std::string header = mTable.GetCell(col, 0);
-            headersSeen.push_back(header);
-            mTable.SetColWidth(col, metrics.horizontalAdvance(QString::fromStdString(header)) + 10);
-        }
-    });
+    OpenCommand(
+        mTable, mOpenDialog, mSaveDialog,
+        [&] {
+            for (std::int32_t col = 5; col < mTable.ColCount(); ++col) {
+                const std::string header = mTable.GetCell(col, 0);
+                headersSeen.push_back(header);
+                mTable.SetColWidth(col,
+                                   metrics.horizontalAdvance(QString::fromStdString(header)) + 10);
+            }
+        },
+        mLossy);
 
     ASSERT_EQ(mTable.ColCount(), 8);
     EXPECT_EQ(headersSeen, (std::vector<std::string>{"Bayern", "Nordrhein-Westfalen", ""}));
@@ -403,7 +412,7 @@ TEST_F(FileCommandsTest, DialogsFollowOpensAndSaves) {
         shownName = owner.Dialog()->findChild<QLineEdit*>("fileNameEdit")->text();
         return At("b/saved.hol");
     };
-    SaveCommand(mTable, mSaveDialog);
+    SaveCommand(mTable, mSaveDialog, mLossy);
     EXPECT_EQ(shownFolder.toStdString(), At("a"));
     EXPECT_EQ(shownName, "first.hol");
     EXPECT_EQ(StateOf(mSaveDialog), (DialogState{At("a"), At("b/saved.hol")}));
@@ -449,6 +458,74 @@ TEST_F(FileCommandsTest, OpenedFileSavesBackByteForByte) {
     EXPECT_EQ(mTable.CurrentCell(), (GridCoord{0, 0}));
     Save(At("same.hol"));
     EXPECT_EQ(ReadBytes(At("same.hol")), SixColumnFile);
+}
+
+// A file the table cannot hold whole is named once after the open, and a save over that very
+// file asks first; every other save replaces without asking.
+TEST_F(FileCommandsTest, FileReadWithLossesWarnsOnceAndItsSaveAsks) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        QString notice; // empty: none
+    };
+    const Case cases[] = {
+        {"well-formed", SixColumnFile, ""},
+        {"a log file", "2026-12-01 server started\n",
+         "wurde nicht vollständig gelesen.\nDie Datei enthält kein Zeilenende, ihre 26 Bytes "
+         "wurden nicht gelesen.\nBeim Speichern wird die Datei ohne sie geschrieben."},
+        {"Windows-1252", "K\xf6ln\0x\x01"s,
+         "wurde nicht vollständig gelesen.\n1 Zelle ist kein gültiges UTF-8 und wurde leer "
+         "gelesen: Zeile 0, Spalte 0.\nBeim Speichern wird die Datei ohne sie geschrieben."},
+        {"unended last row", "a\0b\x01"s + "c\0d"s,
+         "wurde nicht vollständig gelesen.\n3 Bytes nach dem letzten Zeilenende wurden nicht "
+         "gelesen.\nBeim Speichern wird die Datei ohne sie geschrieben."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = At("file.hol");
+        WriteBytes(path, c.bytes);
+        const std::size_t warnings = mBoxes.Warnings().size();
+        Open(path);
+        ASSERT_EQ(mBoxes.Warnings().size() - warnings, c.notice.isEmpty() ? 0u : 1u);
+        if (!c.notice.isEmpty()) {
+            EXPECT_EQ(mBoxes.Warnings().back().Text,
+                      "Datei " + QString::fromStdString(path) + " " + c.notice);
+        }
+        const bool lossy = !c.notice.isEmpty();
+
+        // Another file is replaced without a question.
+        const std::size_t questions = mBoxes.Questions().size();
+        Save(At("other.hol"));
+        EXPECT_EQ(mBoxes.Questions().size(), questions);
+
+        // No keeps the file and the table; Yes replaces it, and the next save asks nothing.
+        const TableState table = StateOf(mTable);
+        mBoxes.AnswerQuestions(false);
+        Save(path);
+        EXPECT_EQ(mBoxes.Questions().size() - questions, lossy ? 1u : 0u);
+        EXPECT_EQ(ReadBytes(path), lossy ? c.bytes : ReadBytes(At("other.hol")));
+        EXPECT_EQ(StateOf(mTable), table);
+        if (lossy) {
+            EXPECT_EQ(mBoxes.Questions().back().Text,
+                      "Datei " + QString::fromStdString(path) +
+                          " wurde beim Öffnen nicht vollständig gelesen. Beim Speichern gehen die "
+                          "nicht gelesenen Daten verloren.\nDatei trotzdem ersetzen?");
+        }
+        mBoxes.AnswerQuestions(true);
+        Save(path);
+        Save(path);
+        EXPECT_EQ(mBoxes.Questions().size() - questions, lossy ? 2u : 0u);
+        EXPECT_EQ(ReadBytes(path), ReadBytes(At("other.hol")));
+    }
+
+    // Once another file stands at the path, its save asks nothing.
+    WriteBytes(At("file.hol"), "x\x01y");
+    Open(At("file.hol"));
+    fs::remove(At("file.hol"));
+    WriteBytes(At("file.hol"), "new\x01");
+    const std::size_t questions = mBoxes.Questions().size();
+    Save(At("file.hol"));
+    EXPECT_EQ(mBoxes.Questions().size(), questions);
 }
 
 } // namespace

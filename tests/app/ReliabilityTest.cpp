@@ -214,18 +214,21 @@ public:
         mOpen.Executor = [path](HolidayFileDialog&) { return path.string(); };
         const std::size_t before = mBoxes.Boxes().size();
         RunGuarded(mForm, [this] {
-            OpenCommand(mTable, mOpen, mSave, [this] {
-                if (mForm != nullptr) {
-                    mForm->ConfExit(nullptr);
-                }
-            });
+            OpenCommand(
+                mTable, mOpen, mSave,
+                [this] {
+                    if (mForm != nullptr) {
+                        mForm->ConfExit(nullptr);
+                    }
+                },
+                mLossy);
         });
         return mBoxes.Boxes().size() - before;
     }
     std::size_t Save(const fs::path& path) {
         mSave.Executor = [path](HolidayFileDialog&) { return path.string(); };
         const std::size_t before = mBoxes.Boxes().size();
-        RunGuarded(mForm, [this] { SaveCommand(mTable, mSave); });
+        RunGuarded(mForm, [this] { SaveCommand(mTable, mSave, mLossy); });
         return mBoxes.Boxes().size() - before;
     }
     [[nodiscard]] const RecordingMessageBox& Boxes() const { return mBoxes; }
@@ -234,6 +237,7 @@ private:
     TForm1* mForm;
     holiday::HolidayTable& mTable;
     HolidayFileDialog mOpen{HolidayFileDialog::Mode::Open, mForm};
+    LossyFile mLossy;
     HolidayFileDialog mSave{HolidayFileDialog::Mode::Save, mForm};
     RecordingMessageBox mBoxes;
 };

@@ -16,22 +16,29 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <poll.h>
 #include <random>
 #include <string>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace app;
 
@@ -125,6 +132,77 @@ TEST_F(WindowTest, PasteFromAnEmptyClipboardDoesNothingInEveryTextWidget) {
         EXPECT_TRUE(text().contains(u'!'));
     }
     EXPECT_EQ(table.GetCell(0, 1), "Easter!?");
+}
+
+// Answers the next modal file dialog of the real Qt widget once it shows: fills its name field
+// with typed (when given) and presses Enter in it, as a user does.
+void AnswerNextFileDialog(std::optional<QString> typed) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, typed] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* field = dialog != nullptr ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+        if (field == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        poll->deleteLater();
+        poll->stop();
+        if (typed) {
+            field->setText(*typed);
+        }
+        QTest::keyClick(field, Qt::Key_Return);
+        // A dialog that would not take the name must not hold the test.
+        QTimer::singleShot(2000, dialog, [dialog] { dialog->reject(); });
+    });
+    poll->start(10);
+}
+
+// Every name a Linux file can have opens and saves exactly that file, through both real
+// dialogs and the command line; Qt's dialog alone would read a"b.hol as b.hol.
+TEST_F(WindowTest, EveryFileNameOpensAndSavesExactlyThatFile) {
+    const testsupport::TemporaryFolder folder("names");
+    const std::string decoy = folder.At("b.hol");
+    const std::string decoyBytes = "decoy\x01";
+    const std::string names[] = {
+        "a\"b.hol",  "quo\"te$x`y.hol", "\"quoted\".hol", "it's.hol",        "with  space.hol",
+        "-dash.hol", "new\nline.hol",   "Köln.hol",       "back\\slash.hol",
+    };
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        testsupport::WriteBytes(decoy, decoyBytes);
+        const std::string path = folder.At(name);
+        testsupport::WriteBytes(path, "Titel\x01"
+                                      "alt\x01");
+        const auto entries = [&] {
+            std::vector<std::string> all;
+            for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+                all.push_back(entry.path().filename().string());
+            }
+            std::sort(all.begin(), all.end());
+            return all;
+        };
+        const std::vector<std::string> before = entries();
+
+        // The command line; then the save dialog offers the name, and Enter takes it.
+        form->OpenFile(path);
+        ASSERT_EQ(form->Table().GetCell(0, 1), "alt");
+        form->Table().SetCell(0, 1, "neu");
+        AnswerNextFileDialog(std::nullopt);
+        form->Button1->click();
+        EXPECT_EQ(testsupport::ReadBytes(path), "Titel\x01neu\x01");
+
+        // The open dialog, the name typed into its field.
+        form->OpenDialog1.SetInitialDir(folder.Path().string());
+        testsupport::WriteBytes(path, "Titel\x01typed\x01");
+        AnswerNextFileDialog(QString::fromStdString(name));
+        form->Button8->click();
+        EXPECT_EQ(form->Table().GetCell(0, 1), "typed");
+        EXPECT_EQ(form->OpenDialog1.FileName(), path);
+
+        EXPECT_EQ(testsupport::ReadBytes(decoy), decoyBytes);
+        EXPECT_EQ(entries(), before);
+        EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Texts().join("\n").toStdString();
+        std::filesystem::remove(path);
+    }
 }
 
 // The table's invariants, and an open cell editor holding exactly its cell's text.

@@ -28,10 +28,10 @@ std::string Save(const HolidayTable& t) {
 }
 
 // Reads bytes after the open reset.
-void Load(HolidayTable& t, const std::string& bytes) {
+ReadLosses Load(HolidayTable& t, const std::string& bytes) {
     t.ResetForOpen();
     std::istringstream in(bytes);
-    LoadFromStream(t, in);
+    return LoadFromStream(t, in);
 }
 
 Rows Visible(const HolidayTable& t) {
@@ -174,8 +174,72 @@ TEST(HolidayFileFormatTest, StrictUtf8DecodingEmptiesOnlyTheFaultyCell) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         HolidayTable t;
-        Load(t, "L\0"s + c.cell + "\0R\x01"s);
+        const ReadLosses losses = Load(t, "L\0"s + c.cell + "\0R\x01"s);
         EXPECT_EQ(Visible(t), (Rows{{"L", c.wellFormed ? c.cell : "", "R"}}));
+        const std::vector<GridCoord> faulty =
+            c.wellFormed ? std::vector<GridCoord>{} : std::vector<GridCoord>{{1, 0}};
+        EXPECT_EQ(losses.IllFormedCells, faulty);
+    }
+}
+
+// Every byte the table does not show is named, on both ways a row is stored (at once, and
+// cell by cell over texts already there), and in the words the user reads.
+TEST(HolidayFileFormatTest, WhatReadingLeavesOutIsNamed) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<GridCoord> illFormed; // (column, row)
+        std::uint64_t unread;
+        std::vector<std::string> sentences;
+    };
+    const std::string many = "a\x01"s + "\xff\0ok\0\xc3\x01"s + "x\0y\0z\0\x80\x01"s;
+    const Case cases[] = {
+        {"well-formed", "a\0b\x01c\x01"s, {}, 0, {}},
+        {"empty file", "", {}, 0, {}},
+        {"Windows-1252 cell",
+         "K\xf6ln\0x\x01"s,
+         {{0, 0}},
+         0,
+         {"1 Zelle ist kein gültiges UTF-8 und wurde leer gelesen: Zeile 0, Spalte 0."}},
+        {"several rows",
+         many,
+         {{0, 1}, {2, 1}, {3, 2}},
+         0,
+         {"3 Zellen sind kein gültiges UTF-8 und wurden leer gelesen, die erste in Zeile 1, "
+          "Spalte 0."}},
+        {"last row without its end",
+         "a\0b\x01"s + "c\0d"s,
+         {},
+         3,
+         {"3 Bytes nach dem letzten Zeilenende wurden nicht gelesen."}},
+        {"one byte left",
+         "a\x01\xff",
+         {},
+         1,
+         {"1 Byte nach dem letzten Zeilenende wurde nicht gelesen."}},
+        {"no row end at all",
+         "2026-01-01 server started\n",
+         {},
+         26,
+         {"Die Datei enthält kein Zeilenende, ihre 26 Bytes wurden nicht gelesen."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool overTexts : {false, true}) {
+            HolidayTable t;
+            t.ResetForOpen();
+            if (overTexts) {
+                t.SetCell(5, 2, "hidden"); // rows over texts are stored cell by cell
+                t.SetColCount(1);
+                t.SetRowCount(1);
+            }
+            std::istringstream in(c.bytes);
+            const ReadLosses losses = LoadFromStream(t, in);
+            EXPECT_EQ(losses.IllFormedCells, c.illFormed);
+            EXPECT_EQ(losses.UnreadBytes, c.unread);
+            EXPECT_EQ(losses.Empty(), c.illFormed.empty() && c.unread == 0);
+            EXPECT_EQ(LossSentences(losses), c.sentences);
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -109,6 +110,7 @@ TEST_F(HolidayFileSystemTest, ErrorMessagesNameTheAbsolutePathAndTheReason) {
     address.sun_family = AF_UNIX;
     Path("socket").copy(address.sun_path, sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);
     const std::string cwd = fs::current_path().string();
     fs::current_path(mDir);
     struct Case {
@@ -123,6 +125,18 @@ TEST_F(HolidayFileSystemTest, ErrorMessagesNameTheAbsolutePathAndTheReason) {
          "Datei " + mDir + "/folder kann nicht geöffnet werden. Is a directory"},
         {"open a socket", [&] { LoadFromFile(mTable, Path("socket")); },
          "Datei " + mDir + "/socket kann nicht geöffnet werden. No such device or address"},
+        // Never read as an empty table: a pipe without a writer, and devices without end.
+        {"open a pipe", [&] { LoadFromFile(mTable, Path("fifo")); },
+         "Datei " + mDir +
+             "/fifo kann nicht geöffnet werden. Die Datei ist eine Pipe, keine "
+             "gewöhnliche Datei"},
+        {"open a device", [&] { LoadFromFile(mTable, "/dev/zero"); },
+         "Datei /dev/zero kann nicht geöffnet werden. Die Datei ist ein Gerät, keine gewöhnliche "
+         "Datei"},
+        {"create over a pipe", [&] { SaveToFile(mTable, Path("fifo")); },
+         "Datei \"" + mDir +
+             "/fifo\" kann nicht erstellt werden. Das Ziel ist keine gewöhnliche "
+             "Datei"},
         {"create under a file", [&] { SaveToFile(mTable, "plain/x.hol"); },
          "Datei \"" + mDir + "/plain/x.hol\" kann nicht erstellt werden. Not a directory"},
         {"create in a missing folder", [&] { SaveToFile(mTable, Path("none/x.hol")); },
@@ -146,7 +160,8 @@ TEST_F(HolidayFileSystemTest, ErrorMessagesNameTheAbsolutePathAndTheReason) {
     }
     fs::current_path(cwd);
     ::close(socketFd);
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"folder", "plain", "socket"}));
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"fifo", "folder", "plain", "socket"}));
+    EXPECT_EQ(mTable.GetCell(1, 1), "Ostern");
 }
 
 TEST_F(HolidayFileSystemTest, OpenThatFailsLeavesTheTableAsItWas) {
@@ -159,8 +174,9 @@ TEST_F(HolidayFileSystemTest, OpenThatFailsLeavesTheTableAsItWas) {
 TEST_F(HolidayFileSystemTest, LocksOfOtherProcessesAreRespected) {
     const std::string path = Path("locked.hol");
     WriteBytes(path, "old\x01");
-    {
-        const ForeignLock lock(path, F_WRLCK);
+    for (const auto kind : {ForeignLock::Kind::OpenFileDescription, ForeignLock::Kind::Flock}) {
+        SCOPED_TRACE(kind == ForeignLock::Kind::Flock ? "flock" : "open file description lock");
+        const ForeignLock lock(path, F_WRLCK, kind);
         ASSERT_TRUE(lock.Locked());
         try {
             OpenHolidayFile(mTable, path);
@@ -180,8 +196,8 @@ TEST_F(HolidayFileSystemTest, LocksOfOtherProcessesAreRespected) {
                                     "anderen Prozess verwendet");
         }
     }
-    {
-        const ForeignLock lock(path, F_RDLCK);
+    for (const auto kind : {ForeignLock::Kind::OpenFileDescription, ForeignLock::Kind::Flock}) {
+        const ForeignLock lock(path, F_RDLCK, kind);
         ASSERT_TRUE(lock.Locked());
         EXPECT_THROW(SaveToFile(mTable, path), EFCreateError);
         HolidayTable t;
@@ -198,6 +214,11 @@ TEST_F(HolidayFileSystemTest, LocksOfOtherProcessesAreRespected) {
                   struct flock lock {};
                   lock.l_type = F_WRLCK;
                   return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? 1 : 0;
+              }),
+              0);
+    EXPECT_EQ(InChild([&] {
+                  const int fd = ::open(path.c_str(), O_RDWR);
+                  return ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 1 : 0;
               }),
               0);
     EXPECT_THROW(SaveToFile(mTable, path), EFCreateError);
@@ -278,6 +299,43 @@ TEST_F(HolidayFileSystemTest, FailedSaveLeavesTheOldFileAndNoTemporaryFile) {
     SaveToFile(mTable, Path("short.hol"));
     detail::WriteHook = nullptr;
     EXPECT_EQ(ReadBytes(Path("short.hol")), Saved());
+}
+
+int gEndingSignal = 0;
+
+std::ptrdiff_t SignalledWrite(int fd, const void* data, std::size_t size) {
+    const std::ptrdiff_t n = ::write(fd, data, std::min<std::size_t>(size, 3));
+    ::raise(gEndingSignal);
+    return n;
+}
+
+// A signal that ends the process part way through a save removes the temporary file; the
+// old file stays.
+TEST_F(HolidayFileSystemTest, SignalDuringASaveLeavesNoTemporaryFile) {
+    const std::string path = Path("a.hol");
+    WriteBytes(path, "old\x01");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        gEndingSignal = signal;
+        EXPECT_EQ(InChild([&] {
+                      detail::WriteHook = SignalledWrite;
+                      SaveToFile(mTable, path);
+                      return 0;
+                  }),
+                  100 + signal);
+        EXPECT_EQ(ReadBytes(path), "old\x01");
+        EXPECT_EQ(Entries(), std::vector<std::string>{"a.hol"});
+    }
+    // A signal the program ignores stays ignored, and the save completes.
+    EXPECT_EQ(InChild([&] {
+                  ::signal(SIGHUP, SIG_IGN);
+                  gEndingSignal = SIGHUP;
+                  detail::WriteHook = SignalledWrite;
+                  SaveToFile(mTable, path);
+                  return 7;
+              }),
+              7);
+    EXPECT_EQ(ReadBytes(path), Saved());
 }
 
 TEST_F(HolidayFileSystemTest, SaveKeepsPermissionsAndWritesThroughLinks) {

@@ -9,11 +9,13 @@
 namespace testsupport {
 
 // Another process holding a lock on the file at path for the life of this object: an open
-// file description lock of type (F_RDLCK or F_WRLCK) and a flock lock of the same kind, so
-// that every kind of lock a reader or writer may ask for meets it.
+// file description lock of type (F_RDLCK or F_WRLCK), a flock lock of the same kind, or (by
+// default) both, so that every kind of lock a reader or writer may ask for meets it.
 class ForeignLock {
 public:
-    ForeignLock(const std::string& path, short type) {
+    enum class Kind { Both, OpenFileDescription, Flock };
+
+    ForeignLock(const std::string& path, short type, Kind kinds = Kind::Both) {
         int ready[2];
         int release[2];
         if (::pipe(ready) != 0 || ::pipe(release) != 0) {
@@ -28,10 +30,10 @@ public:
             lock.l_type = type;
             lock.l_whence = SEEK_SET;
             const int kind = type == F_WRLCK ? LOCK_EX : LOCK_SH;
-            const char answer =
-                fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &lock) == 0 && ::flock(fd, kind | LOCK_NB) == 0
-                    ? 'y'
-                    : 'n';
+            const bool ofd = kinds == Kind::Flock || ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+            const bool flocked =
+                kinds == Kind::OpenFileDescription || ::flock(fd, kind | LOCK_NB) == 0;
+            const char answer = fd >= 0 && ofd && flocked ? 'y' : 'n';
             (void)!::write(ready[1], &answer, 1);
             char ignored = 0;
             (void)!::read(release[0], &ignored, 1);

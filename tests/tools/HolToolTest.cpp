@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -309,6 +310,92 @@ TEST_F(HolToolTest, BadInputGivesOneLineAndStatus2) {
         EXPECT_NE(result.Err.find(c.Mentions), std::string::npos) << result.Err;
     }
     EXPECT_FALSE(fs::exists(Path("out.hol")));
+}
+
+// What the editor would not show is named, what is no regular file is refused, and "-" reads
+// standard input to its end.
+TEST_F(HolToolTest, InputThatIsNotReadWholeIsNamed) {
+    const std::string legacy = File("legacy.hol", "K\xf6ln\0x\x01"s);
+    const std::string unended = File("unended.hol", "a\0b\x01"s + "c\0d"s);
+    ASSERT_EQ(::mkfifo(Path("fifo.hol").c_str(), 0600), 0);
+    const std::string legend = HolBytes(LegendRules);
+    struct Case {
+        std::vector<std::string> Args;
+        std::string Stdin;
+        int Status;
+        std::string Out; // the start of stdout
+        std::string Err;
+    };
+    const std::string cellLost =
+        "holtool: " + legacy +
+        ": 1 Zelle ist kein gültiges UTF-8 und wurde leer gelesen: Zeile 0, Spalte 0.\n";
+    const Case cases[] = {
+        {{"dump", legacy}, "", 0, "[\n  [\"\",\"x\"]\n]\n", cellLost},
+        {{"report", legacy, "--years", "2020"}, "", 0, ReportHeading(2020), cellLost},
+        {{"check", legacy, unended},
+         "",
+         1,
+         legacy + ":0:0: Die Zelle ist kein gültiges UTF-8 und wurde leer gelesen.\n" + unended +
+             ":1:0: 3 Bytes nach dem letzten Zeilenende wurden nicht gelesen.\n",
+         ""},
+        {{"dump", "--encoding", "windows-1252", legacy}, "", 0, "[\n  [\"Köln\",\"x\"]\n]\n", ""},
+        {{"dump", "--encoding", "no-such-encoding", legacy},
+         "",
+         2,
+         "",
+         "holtool: " + legacy +
+             ": --encoding: unknown encoding 'no-such-encoding' (iconv --list names the known "
+             "ones)\n"},
+        {{"dump", Path("fifo.hol")},
+         "",
+         2,
+         "",
+         "holtool: Datei " + Path("fifo.hol") +
+             " kann nicht geöffnet werden. Die Datei ist eine Pipe, keine gewöhnliche Datei.\n"},
+        {{"check", "/dev/zero"},
+         "",
+         2,
+         "",
+         "holtool: Datei /dev/zero kann nicht geöffnet werden. Die Datei ist ein Gerät, keine "
+         "gewöhnliche Datei.\n"},
+        {{"report", "-", "--years", "2009", "--date-format", "dd.mm.yyyy"},
+         legend,
+         0,
+         LegendYear(2009),
+         ""},
+        {{"check", "-"}, legend, 0, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Args[0] + " " + c.Args[1]);
+        const ToolResult result = Run(c.Args, c.Stdin);
+        EXPECT_EQ(result.Status, c.Status);
+        EXPECT_EQ(result.Out.substr(0, c.Out.size()), c.Out);
+        EXPECT_EQ(result.Err, c.Err);
+    }
+
+    // The way out for a legacy file: decoded into JSON, written back as UTF-8.
+    const ToolResult json = Run({"dump", "--encoding", "windows-1252", legacy});
+    ASSERT_EQ(Run({"write", "-", Path("rescued.hol")}, json.Out).Status, 0);
+    EXPECT_EQ(ReadBytes(Path("rescued.hol")), "Köln\0x\x01"s);
+}
+
+// A configuration named twice is not guessed: --column picks it.
+TEST_F(HolToolTest, IcsAsksWhichOfTwoColumnsOfOneName) {
+    const std::string file =
+        File("twice.hol", HolBytes({{"Title", "Start", "Dir", "Offset", "", "DE-BY", "AT", "DE-BY"},
+                                    {"Neujahr", "01.01", "0", "0", "", "#", "", ""},
+                                    {"Ostern", "Easter", "0", "0", "", "", "", "#"}}));
+    const ToolResult both = Run({"ics", file, "--config", "DE-BY", "--years", "2026"});
+    EXPECT_EQ(both.Status, 2);
+    EXPECT_EQ(both.Err, "holtool: --config: 2 columns are named 'DE-BY' (columns 5, 7); pick one "
+                        "with --column N\n");
+    const ToolResult second =
+        Run({"ics", file, "--config", "DE-BY", "--column", "7", "--years", "2026"});
+    EXPECT_EQ(second.Status, 0) << second.Err;
+    EXPECT_NE(second.Out.find("SUMMARY:Ostern"), std::string::npos);
+    EXPECT_EQ(second.Out.find("SUMMARY:Neujahr"), std::string::npos);
+    EXPECT_EQ(Run({"ics", file, "--config", "DE-BY", "--column", "6"}).Err,
+              "holtool: --column: column 6 is named 'AT', not 'DE-BY'\n");
 }
 
 TEST_F(HolToolTest, HelpGoesToStdoutWithStatus0) {

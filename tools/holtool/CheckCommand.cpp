@@ -7,6 +7,7 @@
 #include "rules/Easter.h"
 #include "rules/HolidayRule.h"
 #include "rules/RuleColumns.h"
+#include "tools/holtool/InputFile.h"
 #include "tools/holtool/ShownName.h"
 #include "tools/holtool/ToolError.h"
 
@@ -145,12 +146,24 @@ int RunCheck(const std::vector<std::string>& files, YearRange years, std::ostrea
     bool unreadable = false;
     for (const std::string& file : files) {
         holiday::HolidayTable table;
+        holiday::ReadLosses losses;
         try {
-            holiday::OpenHolidayFile(table, file);
+            losses = ReadInputFile(table, file);
         } catch (const holiday::Exception& error) {
             PrintError(out, err, WithShownNames(holiday::DisplayText(error), {file}));
             unreadable = true;
             continue;
+        }
+        // What the file holds that the editor cannot show, and a save would drop.
+        for (const holiday::GridCoord& cell : losses.IllFormedCells) {
+            out << ShownName(file) << ':' << cell.Row << ':' << cell.Col << ": "
+                << holiday::IllFormedCellText << '\n';
+            anyFault = true;
+        }
+        if (losses.UnreadBytes > 0) {
+            out << ShownName(file) << ':' << table.RowCount()
+                << ":0: " << holiday::LossSentences(losses).back() << '\n';
+            anyFault = true;
         }
         for (const CellFault& fault : FindRuleFaults(table, years)) {
             out << ShownName(file) << ':' << fault.Row << ':' << fault.Col << ": " << fault.Message

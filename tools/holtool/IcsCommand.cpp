@@ -8,6 +8,7 @@
 #include "rules/HolidayRule.h"
 #include "rules/RuleColumns.h"
 #include "tools/holtool/FaultPlace.h"
+#include "tools/holtool/InputFile.h"
 #include "tools/holtool/NameList.h"
 #include "tools/holtool/ToolError.h"
 
@@ -80,14 +81,39 @@ std::int32_t CurrentYear() {
 
 } // namespace
 
-std::int32_t FindConfigColumn(const holiday::HolidayTable& table, const std::string& config) {
+std::int32_t FindConfigColumn(const holiday::HolidayTable& table, const std::string& config,
+                              std::optional<std::int32_t> column) {
+    if (column) {
+        if (*column < FirstConfigCol || *column >= table.ColCount()) {
+            throw ToolError(
+                "--column: " + std::to_string(*column) + " is no configuration column; they are " +
+                std::to_string(FirstConfigCol) + " to " + std::to_string(table.ColCount() - 1));
+        }
+        if (table.GetCell(*column, 0) != config) {
+            throw ToolError("--column: column " + std::to_string(*column) + " is named '" +
+                            table.GetCell(*column, 0) + "', not '" + config + "'");
+        }
+        return *column;
+    }
     NameList names;
+    std::vector<std::int32_t> found;
     for (std::int32_t col = FirstConfigCol; col < table.ColCount(); ++col) {
         const std::string name = table.GetCell(col, 0);
         if (name == config) {
-            return col;
+            found.push_back(col);
         }
         names.Add(name);
+    }
+    if (found.size() == 1) {
+        return found.front();
+    }
+    if (found.size() > 1) {
+        std::string columns;
+        for (const std::int32_t col : found) {
+            columns += (columns.empty() ? "" : ", ") + std::to_string(col);
+        }
+        throw ToolError("--config: " + std::to_string(found.size()) + " columns are named '" +
+                        config + "' (columns " + columns + "); pick one with --column N");
     }
     if (names.Empty()) {
         throw ToolError("--config: the file has no configuration columns");
@@ -184,8 +210,8 @@ int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err) {
         throw ToolError("--years: a calendar ends with the year " + std::to_string(LastIcsYear));
     }
     holiday::HolidayTable table;
-    holiday::OpenHolidayFile(table, options.File);
-    const std::int32_t col = FindConfigColumn(table, options.Config);
+    WarnOfLosses(err, options.File, ReadInputFile(table, options.File));
+    const std::int32_t col = FindConfigColumn(table, options.Config, options.Column);
     if (!years.EasterExact()) {
         err << EasterInexactWarning;
     }

@@ -18,10 +18,11 @@ namespace holtool {
 
 struct IcsOptions {
     std::string File;
-    std::string Config;                // the header text of the configuration column
-    std::optional<YearRange> Years;    // default: the current year and the next
-    std::optional<std::string> Marks;  // default: any non-empty mark
-    std::optional<std::string> Output; // default: standard output
+    std::string Config;                 // the header text of the configuration column
+    std::optional<YearRange> Years;     // default: the current year and the next
+    std::optional<std::string> Marks;   // default: any non-empty mark
+    std::optional<std::string> Output;  // default: standard output
+    std::optional<std::int32_t> Column; // the configuration column by index, when named twice
 };
 
 // One all-day event: the rule's title and mark, its date in one year, and its UID.
@@ -35,7 +36,8 @@ struct HolidayEvent {
 // The column (5 and up) whose header text is config. Throws ToolError, listing the names of
 // all configuration columns, when there is none.
 [[nodiscard]] std::int32_t FindConfigColumn(const holiday::HolidayTable& table,
-                                            const std::string& config);
+                                            const std::string& config,
+                                            std::optional<std::int32_t> column = std::nullopt);
 
 // Whether mark selects its rule: any non-empty mark without marks, else a mark that is one
 // of the characters of marks.

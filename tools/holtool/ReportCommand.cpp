@@ -5,6 +5,7 @@
 #include "holiday/HolidayTable.h"
 #include "rules/TestReport.h"
 #include "tools/holtool/FaultPlace.h"
+#include "tools/holtool/InputFile.h"
 #include "tools/holtool/ToolError.h"
 
 #include <ostream>
@@ -60,7 +61,7 @@ rules::LocaleDateSettings ReportDateSettings(const std::optional<std::string>& p
 
 int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err) {
     holiday::HolidayTable table;
-    holiday::OpenHolidayFile(table, options.File);
+    WarnOfLosses(err, options.File, ReadInputFile(table, options.File));
     const rules::LocaleDateSettings settings = ReportDateSettings(options.DateFormat);
 
     if (!options.Years.EasterExact()) {

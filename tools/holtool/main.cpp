@@ -40,6 +40,8 @@ struct Arguments {
     std::string Config;
     std::string Marks;
     std::string Output;
+    std::string Encoding;
+    std::int32_t Column = 0;
 };
 
 holtool::YearRange YearsOf(const CLI::App& command, const Arguments& args) {
@@ -68,8 +70,8 @@ int Run(const CLI::App& app, const Arguments& args) {
     }
     const CLI::App& ics = *app.get_subcommand("ics");
     if (ics.parsed()) {
-        holtool::IcsOptions options{args.File, args.Config, std::nullopt, std::nullopt,
-                                    std::nullopt};
+        holtool::IcsOptions options{args.File,    args.Config,  std::nullopt,
+                                    std::nullopt, std::nullopt, std::nullopt};
         if (ics.count("--years") != 0) {
             options.Years = holtool::ParseYearRange(args.Years);
         }
@@ -83,10 +85,17 @@ int Run(const CLI::App& app, const Arguments& args) {
             holtool::CheckOutputTarget(args.Output, "-o", "-o -");
             options.Output = args.Output;
         }
+        if (ics.count("--column") != 0) {
+            options.Column = args.Column;
+        }
         return holtool::RunIcs(options, std::cout, std::cerr);
     }
-    if (app.get_subcommand("dump")->parsed()) {
-        return holtool::RunDump(args.File, std::cout);
+    const CLI::App& dump = *app.get_subcommand("dump");
+    if (dump.parsed()) {
+        return holtool::RunDump(args.File, std::cout, std::cerr,
+                                dump.count("--encoding") != 0
+                                    ? std::optional<std::string>(args.Encoding)
+                                    : std::nullopt);
     }
     return holtool::RunWrite(args.JsonFile, args.HolFile);
 }
@@ -116,7 +125,7 @@ int main(int argc, char** argv) {
 
     CLI::App* report = app.add_subcommand(
         "report", "Print the test report of FILE: the date of every rule in every year.");
-    report->add_option("FILE", args.File, ".hol file")->required();
+    report->add_option("FILE", args.File, ".hol file, - for standard input")->required();
     report->add_option("--years", args.Years, YearsHelp);
     report->add_option("--date-format", args.DateFormat,
                        "Date pattern such as dd.mm.yyyy or yyyy-mm-dd instead of the locale's "
@@ -125,17 +134,20 @@ int main(int argc, char** argv) {
     CLI::App* check = app.add_subcommand(
         "check", "Evaluate every rule of every FILE and print each faulty cell as "
                  "FILE:ROW:COLUMN: message.");
-    check->add_option("FILE", args.Files, ".hol files")->required();
+    check->add_option("FILE", args.Files, ".hol files, - for standard input")->required();
     check->add_option("--years", args.Years, YearsHelp);
 
     CLI::App* dump = app.add_subcommand(
         "dump", "Print the table of FILE as JSON, one row per line (for diffs and textconv).");
-    dump->add_option("FILE", args.File, ".hol file")->required();
+    dump->add_option("FILE", args.File, ".hol file, - for standard input")->required();
+    dump->add_option("--encoding", args.Encoding,
+                     "Read every cell as text in this encoding (a name iconv knows, such as "
+                     "windows-1252) instead of UTF-8");
 
     CLI::App* ics = app.add_subcommand(
         "ics", "Write the holidays of one configuration of FILE as an iCalendar file: one "
                "all-day event per marked rule and year.");
-    ics->add_option("FILE", args.File, ".hol file")->required();
+    ics->add_option("FILE", args.File, ".hol file, - for standard input")->required();
     ics->add_option("--config", args.Config, "Header text of the configuration column")->required();
     ics->add_option("--years", args.Years,
                     "Years, A-B or a single year (default: this year and the next)");
@@ -143,6 +155,9 @@ int main(int argc, char** argv) {
                     "Only rules whose mark is one of these characters (default: any mark)");
     ics->add_option("-o", args.Output,
                     "File to create or replace (default, and with -o -: standard output)");
+    ics->add_option("--column", args.Column,
+                    "Index of the configuration column (from 0, as the editor counts), when "
+                    "several carry the name --config gives");
 
     CLI::App* write =
         app.add_subcommand("write", "Write the JSON table JSON (as dump prints it) to HOL.");
