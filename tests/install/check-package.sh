@@ -9,7 +9,7 @@ source_dir="$3"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-deb="$package_dir/mirevo-holidays_${version}_amd64.deb"
+deb="$package_dir/mirevo-holidays_${version}_$(dpkg --print-architecture).deb"
 if [ ! -f "$deb" ]; then
     echo "no package $deb (the version in debian/changelog must be the project's, $version):"
     ls "$package_dir"
