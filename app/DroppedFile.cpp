@@ -7,7 +7,9 @@
 
 namespace app {
 
-std::optional<std::string> DroppedHolidayFile(const QMimeData* data) {
+namespace {
+
+std::optional<std::string> DroppedFileNamed(const QMimeData* data, const QString& extension) {
     if (data == nullptr || !data->hasUrls()) {
         return std::nullopt;
     }
@@ -16,10 +18,20 @@ std::optional<std::string> DroppedHolidayFile(const QMimeData* data) {
         return std::nullopt;
     }
     const QString path = urls.front().toLocalFile();
-    if (!path.endsWith(QStringLiteral(".hol"), Qt::CaseInsensitive)) {
+    if (!path.endsWith(extension, Qt::CaseInsensitive)) {
         return std::nullopt;
     }
     return PathToStdString(path);
+}
+
+} // namespace
+
+std::optional<std::string> DroppedHolidayFile(const QMimeData* data) {
+    return DroppedFileNamed(data, QStringLiteral(".hol"));
+}
+
+std::optional<std::string> DroppedCalendarFile(const QMimeData* data) {
+    return DroppedFileNamed(data, QStringLiteral(".ics"));
 }
 
 } // namespace app

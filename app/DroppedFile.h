@@ -12,4 +12,7 @@ namespace app {
 // remote URL, a folder name, another extension, plain text.
 [[nodiscard]] std::optional<std::string> DroppedHolidayFile(const QMimeData* data);
 
+// The same for exactly one local file named "*.ics" (any case): a calendar to import.
+[[nodiscard]] std::optional<std::string> DroppedCalendarFile(const QMimeData* data);
+
 } // namespace app

@@ -19,7 +19,8 @@ std::optional<LossyFile::Identity> LossyFile::IdentityOf(const std::string& path
     if (path.empty() || ::stat(path.c_str(), &st) != 0) {
         return std::nullopt;
     }
-    return Identity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return Identity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                    std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
 void LossyFile::Remember(const std::string& path) {

@@ -12,8 +12,8 @@ namespace app {
 
 // The file that the last open did not read whole (cells that were not UTF-8, bytes after the
 // last row end, a read that failed part way), for as long as that file is there: a save that
-// would replace it asks first. A file is the same by its device and inode, whatever the path
-// that names it.
+// would replace it asks first. A file is the same by its device, inode and time of its last
+// change of content, whatever the path that names it (an inode may be reused by a new file).
 class LossyFile {
 public:
     void Remember(const std::string& path);
@@ -25,6 +25,7 @@ private:
     struct Identity {
         std::uint64_t Device = 0;
         std::uint64_t Inode = 0;
+        std::int64_t Modified = 0; // nanoseconds since the epoch
         friend bool operator==(const Identity&, const Identity&) = default;
     };
     [[nodiscard]] static std::optional<Identity> IdentityOf(const std::string& path);

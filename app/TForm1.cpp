@@ -5,6 +5,7 @@
 #include "app/ErrorDisplay.h"
 #include "app/FileCommands.h"
 #include "app/HolidayGrid.h"
+#include "app/ImportCommand.h"
 #include "app/PathText.h"
 #include "app/ReportMemo.h"
 #include "app/ShownText.h"
@@ -175,8 +176,9 @@ TForm1::TForm1(QWidget* parent)
     layout->addWidget(sg, 1);
 
     SetTabOrder();
-    // A .hol file dropped anywhere on the window opens it, also over the two text boxes, and
-    // nothing else can be dropped anywhere: the text boxes would take it as text.
+    // A .hol file dropped anywhere on the window opens it and an .ics file is imported, also
+    // over the two text boxes; nothing else can be dropped anywhere: the text boxes would
+    // take it as text.
     setAcceptDrops(true);
     Memo1->installEventFilter(this);
     Memo1->viewport()->installEventFilter(this);
@@ -298,8 +300,16 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
     dragMoveEvent(event);
 }
 
+namespace {
+
+bool TakesDrop(const QMimeData* data) {
+    return DroppedHolidayFile(data) || DroppedCalendarFile(data);
+}
+
+} // namespace
+
 void TForm1::dragMoveEvent(QDragMoveEvent* event) {
-    if (DroppedHolidayFile(event->mimeData())) {
+    if (TakesDrop(event->mimeData())) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -307,13 +317,15 @@ void TForm1::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    const auto path = DroppedHolidayFile(event->mimeData());
-    if (!path) {
+    if (const auto path = DroppedHolidayFile(event->mimeData())) {
+        event->acceptProposedAction();
+        RunGuarded(this, [this, &path] { OpenFile(*path); });
+    } else if (const auto calendar = DroppedCalendarFile(event->mimeData())) {
+        event->acceptProposedAction();
+        RunGuarded(this, [this, &calendar] { ImportCalendar(*calendar); });
+    } else {
         event->ignore();
-        return;
     }
-    event->acceptProposedAction();
-    RunGuarded(this, [this, &path] { OpenFile(*path); });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -322,7 +334,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::DragMove:
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
-        if (!DroppedHolidayFile(drop->mimeData())) {
+        if (!TakesDrop(drop->mimeData())) {
             drop->ignore();
             return true;
         }
@@ -354,6 +366,10 @@ void TForm1::FormShow(QObject* /*sender*/) {
 void TForm1::OpenFile(const std::string& path) {
     OpenPathCommand(
         mTable, OpenDialog1, SaveDialog1, path, [this] { ConfExit(nullptr); }, mLossyFile);
+}
+
+void TForm1::ImportCalendar(const std::string& path) {
+    ImportCalendarCommand(mTable, *Memo1, path);
 }
 
 void TForm1::Button8Click(QObject* /*sender*/) {

@@ -64,6 +64,9 @@ public:
     // Opens path with OpenFile once the window has been shown for the first time, after
     // FormShow; an error goes to the error display.
     void OpenWhenShown(std::string path) { mOpenWhenShown = std::move(path); }
+    // Imports the calendar at path (an .ics file dropped on the window) into the open table
+    // and shows the summary in Memo1 (ImportCalendarCommand). Throws what that throws.
+    void ImportCalendar(const std::string& path);
     void Button8Click(QObject* sender); // open hol file
     void Button1Click(QObject* sender); // save hol file
     void Button2Click(QObject* sender); // add row: RowCount + 1

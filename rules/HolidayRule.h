@@ -49,6 +49,10 @@ public:
                                         std::uint16_t easterMonth) const;
     [[nodiscard]] CalendarDate Evaluate(const RuleYear& year) const;
 
+    [[nodiscard]] std::string_view StartDate() const noexcept { return mStartText; }
+    [[nodiscard]] std::string_view Weekday() const noexcept { return mWeekdayText; }
+    [[nodiscard]] std::string_view Offset() const noexcept { return mOffsetText; }
+
 private:
     enum class Start : std::uint8_t { Easter, DayMonth, Other };
     std::string_view mStartText;

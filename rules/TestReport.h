@@ -22,9 +22,11 @@ inline constexpr std::int32_t LastReportYear = 2015;
 
 // For each year from firstYear to lastYear a heading (17 blanks, "Year ", the year) and one
 // line per rule row 1 .. RowCount - 1 ("<FormatShortDate(date)>: <title>"), each handed to
-// sink at once. Rows with an empty start date are skipped. The table is only read.
-// Throws std::out_of_range, before any line, unless both years lie in 1..9999. Throws
-// holiday::EConvertError at the first faulty rule, after sink had every line before it.
+// sink at once. Rows with an empty start date are skipped. The report only reads the table; the
+// sink may change it, and every line is then of the table as it stands when the line is made
+// (RuleWalk). Throws std::out_of_range, before any line, unless both years lie in 1..9999.
+// Throws ERuleError (a holiday::EConvertError with the faulty cell and year) at the first
+// faulty rule, after sink had every line before it.
 void BuildTestReport(const holiday::HolidayTable& table, const LocaleDateSettings& settings,
                      const LineSink& sink, std::int32_t firstYear = FirstReportYear,
                      std::int32_t lastYear = LastReportYear);

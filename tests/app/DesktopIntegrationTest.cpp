@@ -78,6 +78,19 @@ TEST(DroppedFileTest, OnlyOneLocalHolFileIsTaken) {
 
 using DesktopIntegration = FormTest;
 
+// As Qt delivers a drag: the drop goes where the drag was accepted on entering.
+bool DropOn(QWidget* target, const QMimeData& data) {
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(target, &event);
+    return event.isAccepted();
+}
+
 TEST_F(DesktopIntegration, AHolFileDroppedOnTheWindowOrGivenAtStartIsOpened) {
     const testsupport::TemporaryFolder folder("mirevo-drop");
     const std::string path = folder.At("Feier\"tage ä.hol");
@@ -86,18 +99,7 @@ TEST_F(DesktopIntegration, AHolFileDroppedOnTheWindowOrGivenAtStartIsOpened) {
     Form().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form()));
 
-    // As Qt delivers a drag: the drop goes where the drag was accepted on entering.
-    auto drop = [&](QWidget* target, const QMimeData& data) {
-        const QPoint at = target->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(target, &enter);
-        if (!enter.isAccepted()) {
-            return false;
-        }
-        QDropEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(target, &event);
-        return event.isAccepted();
-    };
+    const auto drop = DropOn;
     const QString url = QUrl::fromLocalFile(QString::fromStdString(path)).toString();
     Form().sg->OpenEditor(HolidayGrid::EditorOpening::SelectAll);
     // The window, the open cell editor and the report box.
@@ -134,6 +136,62 @@ TEST_F(DesktopIntegration, AHolFileDroppedOnTheWindowOrGivenAtStartIsOpened) {
     EXPECT_EQ(started.OpenDialog1.FileName(), cwd + "/Feier\"tage ä.hol");
     EXPECT_EQ(started.SaveDialog1.InitialDir(), cwd);
     EXPECT_EQ(started.SaveDialog1.FileName(), "Feier\"tage ä.hol");
+    EXPECT_TRUE(boxes.Texts().isEmpty());
+}
+
+TEST_F(DesktopIntegration, AnIcsFileDroppedOnTheWindowIsImportedIntoTheOpenTable) {
+    const testsupport::TemporaryFolder folder("mirevo-drop");
+    const std::string hol = folder.At("us.hol"), ics = folder.At("Feiertage.ics");
+    testsupport::WriteBytes(hol, std::string("Title\0Start\0D\0O\0\0US\x01"
+                                             "Christmas\0"
+                                             "25.12\0"
+                                             "0\0"
+                                             "0\0\0#\x01",
+                                             43));
+    testsupport::WriteBytes(ics, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n"
+                                 "X-WR-CALNAME:Bayern\r\n"
+                                 "BEGIN:VEVENT\r\nUID:1\r\nDTSTART;VALUE=DATE:20200101\r\n"
+                                 "RRULE:FREQ=YEARLY;UNTIL=20291231\r\nSUMMARY:Neujahr\r\n"
+                                 "END:VEVENT\r\n"
+                                 "BEGIN:VEVENT\r\nUID:2\r\nDTSTART;VALUE=DATE:20201225\r\n"
+                                 "RRULE:FREQ=YEARLY;COUNT=10\r\nSUMMARY:Weihnachten\r\n"
+                                 "END:VEVENT\r\nEND:VCALENDAR\r\n");
+    RecordingMessageBox boxes;
+    Form().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form()));
+    Form().OpenFile(hol);
+    const QString url = QUrl::fromLocalFile(QString::fromStdString(ics)).toString();
+    const QString other =
+        QUrl::fromLocalFile(QString::fromStdString(folder.At("x.txt"))).toString();
+    EXPECT_FALSE(DropOn(&Form(), *Drag({other})));
+    EXPECT_FALSE(DropOn(&Form(), *Drag({url, url})));
+    EXPECT_EQ(Table().ColCount(), 6);
+
+    // Christmas is the row that is there; New Year is a new row; the rest stays.
+    const std::vector<std::vector<std::string>> expected = {
+        {"Title", "Start", "D", "O", "", "US", "Bayern"},
+        {"Christmas", "25.12", "0", "0", "", "#", "#"},
+        {"Neujahr", "01.01", "0", "0", "", "", "#"},
+    };
+    for (int round = 0; round < 2; ++round) { // a second drop marks the same column
+        EXPECT_TRUE(DropOn(Form().Memo1->viewport(), *Drag({url})));
+        ASSERT_EQ(Table().ColCount(), 7);
+        ASSERT_EQ(Table().RowCount(), 3);
+        for (int row = 0; row < 3; ++row) {
+            for (int col = 0; col < 7; ++col) {
+                EXPECT_EQ(Table().GetCell(col, row),
+                          expected[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)])
+                    << col << "," << row;
+            }
+        }
+        const QStringList lines = Form().Memo1->Lines();
+        ASSERT_EQ(lines.size(), 3);
+        EXPECT_EQ(lines[0], "Calendar \"Bayern\", 2020-2029: 2 titles, 2 rules, 0 ambiguous, 0 "
+                            "without a rule");
+        EXPECT_EQ(lines[1],
+                  round == 0 ? "  Neujahr: 01.01 0 0 (new row 2)" : "  Neujahr: 01.01 0 0 (row 2)");
+        EXPECT_EQ(lines[2], "  Weihnachten: 25.12 0 0 (row 1)");
+    }
     EXPECT_TRUE(boxes.Texts().isEmpty());
 }
 

@@ -3,10 +3,7 @@
 #include "holiday/Exception.h"
 #include "holiday/HolidayFile.h"
 #include "holiday/HolidayTable.h"
-#include "rules/DateConversion.h"
-#include "rules/Easter.h"
-#include "rules/HolidayRule.h"
-#include "rules/RuleColumns.h"
+#include "rules/RuleWalk.h"
 #include "tools/holtool/InputFile.h"
 #include "tools/holtool/ShownName.h"
 #include "tools/holtool/ToolError.h"
@@ -19,28 +16,13 @@
 namespace holtool {
 namespace {
 
-using rules::FirstRuleRow;
-using rules::OffsetCol;
-using rules::StartDateCol;
-using rules::WeekdayCol;
-
-// Runs step and returns its conversion message, or nothing when it succeeds.
-template <typename Step> std::optional<std::string> FailureOf(Step&& step) {
-    try {
-        step();
-    } catch (const holiday::EConvertError& error) {
-        return std::string(error.what());
-    }
-    return std::nullopt;
-}
-
 // The faults of one rule row, one slot per rule column.
 class RowFaults {
 public:
-    void Note(std::int32_t col, std::int32_t year, std::string message) {
-        std::optional<CellFault>& slot = mSlots[static_cast<std::size_t>(col)];
+    void Note(const rules::RuleFault& fault, std::int32_t year) {
+        std::optional<CellFault>& slot = mSlots[static_cast<std::size_t>(fault.Col)];
         if (!slot) {
-            slot = CellFault{0, col, std::move(message), {}};
+            slot = CellFault{0, fault.Col, fault.Message, {}};
         }
         slot->Years.push_back(year);
     }
@@ -55,65 +37,29 @@ public:
     }
 
 private:
-    std::array<std::optional<CellFault>, OffsetCol + 1> mSlots;
+    std::array<std::optional<CellFault>, rules::OffsetCol + 1> mSlots;
 };
-
-void CheckRow(const std::string& start, const std::string& weekday, const std::string& offset,
-              std::int32_t year, rules::EasterDate easter, RowFaults& faults) {
-    const auto y = static_cast<std::uint16_t>(year);
-    const auto evaluate = [&](std::string_view w, std::string_view o) {
-        return [&, w, o] {
-            (void)rules::EvaluateHolidayRule(start, w, o, y, easter.Day, easter.Month);
-        };
-    };
-    if (!FailureOf(evaluate(weekday, offset))) {
-        return;
-    }
-    const std::optional<std::string> startFault = FailureOf(evaluate("0", "0"));
-    if (startFault) {
-        faults.Note(StartDateCol, year, *startFault);
-    }
-    bool weekdayOk = !startFault;
-    if (!startFault && weekday != "0") {
-        if (auto fault = FailureOf(evaluate(weekday, "0"))) {
-            faults.Note(WeekdayCol, year, *fault);
-            weekdayOk = false;
-        }
-    }
-    if (offset != "0") {
-        auto fault = FailureOf([&] { (void)rules::ParseInteger(offset); });
-        if (!fault && weekdayOk) {
-            fault = FailureOf(evaluate(weekday, offset));
-        }
-        if (fault) {
-            faults.Note(OffsetCol, year, *fault);
-        }
-    }
-}
 
 } // namespace
 
 std::vector<CellFault> FindRuleFaults(const holiday::HolidayTable& table, YearRange years) {
-    std::vector<rules::EasterDate> easter;
-    easter.reserve(static_cast<std::size_t>(years.Size()));
+    std::vector<rules::RuleYear> ruleYears;
+    ruleYears.reserve(static_cast<std::size_t>(years.Size()));
     for (std::int32_t year = years.First; year <= years.Last; ++year) {
-        easter.push_back(rules::Ostern(year));
+        ruleYears.push_back(rules::RuleYearOf(year));
     }
 
     std::vector<CellFault> faults;
-    for (std::int32_t row = FirstRuleRow; row < table.RowCount(); ++row) {
-        const std::string start = table.GetCell(StartDateCol, row);
-        if (start.empty()) {
-            continue;
-        }
-        const std::string weekday = table.GetCell(WeekdayCol, row);
-        const std::string offset = table.GetCell(OffsetCol, row);
+    rules::RuleWalk walk(table);
+    for (const rules::RuleRow& row : walk.Rows()) {
         RowFaults rowFaults;
         for (std::int32_t year = years.First; year <= years.Last; ++year) {
-            CheckRow(start, weekday, offset, year,
-                     easter[static_cast<std::size_t>(year - years.First)], rowFaults);
+            for (const rules::RuleFault& fault :
+                 rules::FaultsOf(row, ruleYears[static_cast<std::size_t>(year - years.First)])) {
+                rowFaults.Note(fault, year);
+            }
         }
-        rowFaults.MoveTo(faults, row);
+        rowFaults.MoveTo(faults, row.Row);
     }
     return faults;
 }

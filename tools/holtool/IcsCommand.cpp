@@ -1,12 +1,12 @@
 #include "tools/holtool/IcsCommand.h"
 
+#include "calendar/IcsCalendar.h"
 #include "holiday/Exception.h"
 #include "holiday/FilePaths.h"
 #include "holiday/HolidayFile.h"
 #include "holiday/HolidayTable.h"
-#include "rules/Easter.h"
-#include "rules/HolidayRule.h"
 #include "rules/RuleColumns.h"
+#include "rules/RuleWalk.h"
 #include "tools/holtool/FaultPlace.h"
 #include "tools/holtool/InputFile.h"
 #include "tools/holtool/NameList.h"
@@ -26,11 +26,6 @@ namespace holtool {
 namespace {
 
 using rules::FirstConfigCol;
-using rules::FirstRuleRow;
-using rules::OffsetCol;
-using rules::StartDateCol;
-using rules::TitleCol;
-using rules::WeekdayCol;
 
 // The last year whose events still have a day after them that iCalendar can write.
 constexpr std::int32_t LastIcsYear = YearRange::Max - 1;
@@ -70,13 +65,6 @@ std::string Hex64(std::uint64_t value) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
     return text;
-}
-
-std::int32_t CurrentYear() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local.tm_year + 1900;
 }
 
 } // namespace
@@ -155,26 +143,19 @@ std::vector<HolidayEvent> CollectEvents(const holiday::HolidayTable& table,
     const std::string config = table.GetCell(col, 0);
     std::vector<HolidayEvent> events;
     std::set<std::string> uids;
+    rules::RuleWalk walk(table);
     for (std::int32_t year = years.First; year <= years.Last; ++year) {
-        const rules::EasterDate easter = rules::Ostern(year);
-        for (std::int32_t row = FirstRuleRow; row < table.RowCount(); ++row) {
-            const std::string start = table.GetCell(StartDateCol, row);
-            if (start.empty()) {
-                continue;
-            }
-            const rules::CalendarDate date = rules::EvaluateHolidayRule(
-                start, table.GetCell(WeekdayCol, row), table.GetCell(OffsetCol, row),
-                static_cast<std::uint16_t>(year), easter.Day, easter.Month);
-            std::string mark = table.GetCell(col, row);
+        walk.WalkYear(year, [&](const rules::RuleRow& row, rules::CalendarDate date) {
+            std::string mark = table.GetCell(col, row.Row);
             if (!MarkSelected(mark, marks)) {
-                continue;
+                return;
             }
-            std::string title = table.GetCell(TitleCol, row);
+            std::string title(row.Title);
             std::string uid = EventUid(fileName, config, title, date);
             if (uids.insert(uid).second) {
                 events.push_back({std::move(title), std::move(mark), date, std::move(uid)});
             }
-        }
+        });
     }
     return events;
 }
@@ -205,7 +186,8 @@ std::string CalendarText(const std::vector<HolidayEvent>& events, std::time_t st
 }
 
 int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err) {
-    const YearRange years = options.Years.value_or(YearRange{CurrentYear(), CurrentYear() + 1});
+    const YearRange years =
+        options.Years.value_or(YearRange{calendar::CurrentYear(), calendar::CurrentYear() + 1});
     if (years.Last > LastIcsYear) {
         throw ToolError("--years: a calendar ends with the year " + std::to_string(LastIcsYear));
     }
@@ -220,9 +202,7 @@ int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err) {
     try {
         events = CollectEvents(table, holiday::NameOfFile(options.File), col, years, options.Marks);
     } catch (const holiday::EConvertError& error) {
-        PrintError(out, err,
-                   FaultPlace(table, years, options.File, error.what()) +
-                       holiday::DisplayText(error));
+        PrintError(out, err, FaultPlace(error, options.File) + holiday::DisplayText(error));
         return ExitFaults;
     }
     if (events.empty()) {

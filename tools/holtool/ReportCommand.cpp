@@ -73,9 +73,7 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
             [&out](std::string_view lead, std::string_view title) { out << lead << title << '\n'; },
             options.Years.First, options.Years.Last);
     } catch (const holiday::EConvertError& error) {
-        PrintError(out, err,
-                   FaultPlace(table, options.Years, options.File, error.what()) +
-                       holiday::DisplayText(error));
+        PrintError(out, err, FaultPlace(error, options.File) + holiday::DisplayText(error));
         return ExitFaults;
     }
     return ExitOk;

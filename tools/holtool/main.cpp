@@ -4,9 +4,11 @@
 #include "holiday/Exception.h"
 #include "tools/holtool/ArgumentErrors.h"
 #include "tools/holtool/CheckCommand.h"
+#include "tools/holtool/CompareCommand.h"
 #include "tools/holtool/DatePattern.h"
 #include "tools/holtool/DumpCommand.h"
 #include "tools/holtool/IcsCommand.h"
+#include "tools/holtool/ImportCommand.h"
 #include "tools/holtool/OutputTarget.h"
 #include "tools/holtool/ReportCommand.h"
 #include "tools/holtool/ShownName.h"
@@ -42,7 +44,28 @@ struct Arguments {
     std::string Output;
     std::string Encoding;
     std::int32_t Column = 0;
+    std::vector<std::string> Calendars;
+    std::string Calendar;
+    std::string Mark;
+    std::string Into;
 };
+
+std::optional<std::string> MarksOf(const CLI::App& command, const Arguments& args) {
+    if (command.count("--marks") == 0) {
+        return std::nullopt;
+    }
+    if (args.Marks.empty()) {
+        throw holtool::ToolError("--marks needs the mark characters, such as #1");
+    }
+    return args.Marks;
+}
+
+std::optional<holtool::YearRange> OptionalYears(const CLI::App& command, const Arguments& args) {
+    if (command.count("--years") == 0) {
+        return std::nullopt;
+    }
+    return holtool::ParseYearRange(args.Years);
+}
 
 holtool::YearRange YearsOf(const CLI::App& command, const Arguments& args) {
     if (command.count("--years") == 0) {
@@ -72,15 +95,8 @@ int Run(const CLI::App& app, const Arguments& args) {
     if (ics.parsed()) {
         holtool::IcsOptions options{args.File,    args.Config,  std::nullopt,
                                     std::nullopt, std::nullopt, std::nullopt};
-        if (ics.count("--years") != 0) {
-            options.Years = holtool::ParseYearRange(args.Years);
-        }
-        if (ics.count("--marks") != 0) {
-            if (args.Marks.empty()) {
-                throw holtool::ToolError("--marks needs the mark characters, such as #1");
-            }
-            options.Marks = args.Marks;
-        }
+        options.Years = OptionalYears(ics, args);
+        options.Marks = MarksOf(ics, args);
         if (ics.count("-o") != 0 && !holtool::IsStandardOutput(args.Output)) {
             holtool::CheckOutputTarget(args.Output, "-o", "-o -");
             options.Output = args.Output;
@@ -89,6 +105,29 @@ int Run(const CLI::App& app, const Arguments& args) {
             options.Column = args.Column;
         }
         return holtool::RunIcs(options, std::cout, std::cerr);
+    }
+    const CLI::App& import = *app.get_subcommand("import");
+    if (import.parsed()) {
+        holtool::ImportOptions options;
+        options.Calendars = args.Calendars;
+        options.Output = args.Output;
+        if (import.count("--config") != 0) {
+            options.Config = args.Config;
+        }
+        if (import.count("--mark") != 0) {
+            options.Mark = args.Mark;
+        }
+        options.Years = OptionalYears(import, args);
+        if (import.count("--into") != 0) {
+            options.Into = args.Into;
+        }
+        return holtool::RunImport(options, std::cout, std::cerr);
+    }
+    const CLI::App& compare = *app.get_subcommand("compare");
+    if (compare.parsed()) {
+        holtool::CompareOptions options{args.File, args.Config, args.Calendar,
+                                        OptionalYears(compare, args), MarksOf(compare, args)};
+        return holtool::RunCompare(options, std::cout, std::cerr);
     }
     const CLI::App& dump = *app.get_subcommand("dump");
     if (dump.parsed()) {
@@ -107,8 +146,10 @@ int Fail(const std::string& message) {
 
 // The file names of the command line, whose shown form replaces them in messages.
 std::vector<std::string> FileNames(const Arguments& args) {
-    std::vector<std::string> names{args.File, args.JsonFile, args.HolFile, args.Output};
+    std::vector<std::string> names{args.File,   args.JsonFile, args.HolFile,
+                                   args.Output, args.Calendar, args.Into};
     names.insert(names.end(), args.Files.begin(), args.Files.end());
+    names.insert(names.end(), args.Calendars.begin(), args.Calendars.end());
     return names;
 }
 
@@ -119,8 +160,9 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     app.set_version_flag("--version", "holtool (Mirevo Holiday Generator) " MIREVO_VERSION,
                          "Print the version and exit");
-    app.footer("Exit status: 0 success, 1 a faulty rule was found, 2 bad arguments or input, "
-               "or a file that cannot be read or written.");
+    app.footer("Exit status: 0 success, 1 a faulty rule was found (import: a title without a "
+               "rule; compare: a difference), 2 bad arguments or input, or a file that cannot "
+               "be read or written.");
     Arguments args;
 
     CLI::App* report = app.add_subcommand(
@@ -158,6 +200,32 @@ int main(int argc, char** argv) {
     ics->add_option("--column", args.Column,
                     "Index of the configuration column (from 0, as the editor counts), when "
                     "several carry the name --config gives");
+
+    CLI::App* import = app.add_subcommand(
+        "import", "Turn the holidays of iCalendar files into rules: one row per title whose "
+                  "dates one rule gives, marked in one configuration column.");
+    import->add_option("CALENDAR", args.Calendars, ".ics files")->required();
+    import->add_option("-o", args.Output, ".hol file to create or replace")->required();
+    import->add_option("--config", args.Config,
+                       "Header of the configuration column (default: the calendar's name, "
+                       "else the file's name)");
+    import->add_option("--mark", args.Mark, "Mark of the imported rules (default #)");
+    import->add_option("--years", args.Years,
+                       "Years, A-B or a single year (default: the years the calendar covers)");
+    import->add_option("--into", args.Into,
+                       ".hol file to merge into (its rows and columns stay; -o may name it)");
+
+    CLI::App* compare = app.add_subcommand(
+        "compare", "Compare the holidays one configuration of FILE gives with a calendar, "
+                   "year by year; exits 1 when they differ.");
+    compare->add_option("FILE", args.File, ".hol file")->required();
+    compare->add_option("CALENDAR", args.Calendar, ".ics file")->required();
+    compare->add_option("--config", args.Config, "Header text of the configuration column")
+        ->required();
+    compare->add_option("--years", args.Years,
+                        "Years, A-B or a single year (default: the years the calendar covers)");
+    compare->add_option("--marks", args.Marks,
+                        "Only rules whose mark is one of these characters (default: any mark)");
 
     CLI::App* write =
         app.add_subcommand("write", "Write the JSON table JSON (as dump prints it) to HOL.");
