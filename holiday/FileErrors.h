@@ -25,6 +25,10 @@ namespace holiday::detail {
 
 // The second part of the messages when another program holds a conflicting lock.
 inline constexpr const char* FileInUseText = "Die Datei wird von einem anderen Prozess verwendet";
+// Added to the reason of the create message when the folder admits no new file: the save
+// writes the new file beside the old one, so a writable file alone is not enough.
+inline constexpr const char* FolderNotWritableText =
+    "Zum Speichern muss der Ordner beschreibbar sein";
 // The second part of the read message when the file ends before the size it had.
 inline constexpr const char* FileShrankText = "Die Datei endet vor ihrer ursprünglichen Größe";
 

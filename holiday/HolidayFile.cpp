@@ -199,8 +199,13 @@ public:
                 ArmRemovalOnSignal(mPath.c_str());
                 return;
             } catch (const std::system_error& e) {
-                if (e.code().value() != EEXIST || attempt >= 100) {
-                    ThrowCreateError(shownPath, detail::SystemErrorText(e.code().value()));
+                const int error = e.code().value();
+                if (error == EACCES) {
+                    ThrowCreateError(shownPath, detail::SystemErrorText(error) + ". " +
+                                                    detail::FolderNotWritableText);
+                }
+                if (error != EEXIST || attempt >= 100) {
+                    ThrowCreateError(shownPath, detail::SystemErrorText(error));
                 }
             }
         }
@@ -293,8 +298,9 @@ void SafeSave(const std::string& path, const std::function<void(const detail::Ch
         struct stat created {};
         if (::fstat(temp.Fd(), &created) == 0 &&
             (created.st_uid != old.st_uid || created.st_gid != old.st_gid) &&
-            ::fchown(temp.Fd(), old.st_uid, old.st_gid) != 0) {
-            (void)::fchown(temp.Fd(), static_cast<uid_t>(-1), old.st_gid);
+            ::fchown(temp.Fd(), old.st_uid, old.st_gid) != 0 &&
+            ::fchown(temp.Fd(), static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // Not of the file's group either: the new file keeps the group it was made with.
         }
         if (::fchmod(temp.Fd(), old.st_mode & 07777) != 0) {
             fail(errno);

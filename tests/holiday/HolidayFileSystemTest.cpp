@@ -373,28 +373,41 @@ TEST_F(HolidayFileSystemTest, SaveKeepsPermissionsAndWritesThroughLinks) {
                                                    "link.hol", "real.hol"}));
 }
 
-TEST_F(HolidayFileSystemTest, ReadOnlyTargetIsNotReplacedEvenInAWritableFolder) {
-    const std::string path = Path("readonly.hol");
-    WriteBytes(path, "old\x01");
-    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-    ASSERT_EQ(::chmod(mDir.c_str(), 0777), 0);
-    const std::string expected =
-        "Datei \"" + path + "\" kann nicht erstellt werden. Permission denied";
-    // As root every file is writable: the save runs as an ordinary user.
-    const int status = InChild([&] {
-        if (::geteuid() == 0 && ::setuid(65534) != 0) {
-            return 3;
-        }
-        try {
-            SaveToFile(mTable, path);
-        } catch (const EFCreateError& e) {
-            return e.what() == expected ? 0 : 2;
-        }
-        return 1;
-    });
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(ReadBytes(path), "old\x01");
-    EXPECT_EQ(Entries(), std::vector<std::string>{"readonly.hol"});
+TEST_F(HolidayFileSystemTest, SaveNeedsAWritableFileAndAWritableFolder) {
+    struct Case {
+        mode_t FileMode;
+        mode_t FolderMode;
+        std::string Reason;
+    };
+    const Case cases[] = {
+        {0444, 0777, "Permission denied"},
+        {0666, 0555, "Permission denied. Zum Speichern muss der Ordner beschreibbar sein"},
+    };
+    const std::string path = Path("target.hol");
+    for (const Case& c : cases) {
+        fs::remove(path);
+        WriteBytes(path, "old\x01");
+        ASSERT_EQ(::chmod(path.c_str(), c.FileMode), 0);
+        ASSERT_EQ(::chmod(mDir.c_str(), c.FolderMode), 0);
+        const std::string expected =
+            "Datei \"" + path + "\" kann nicht erstellt werden. " + c.Reason;
+        // As root every file is writable: the save runs as an ordinary user.
+        const int status = InChild([&] {
+            if (::geteuid() == 0 && ::setuid(65534) != 0) {
+                return 3;
+            }
+            try {
+                SaveToFile(mTable, path);
+            } catch (const EFCreateError& e) {
+                return e.what() == expected ? 0 : 2;
+            }
+            return 1;
+        });
+        EXPECT_EQ(status, 0) << c.Reason;
+        EXPECT_EQ(ReadBytes(path), "old\x01");
+        EXPECT_EQ(Entries(), std::vector<std::string>{"target.hol"});
+        ASSERT_EQ(::chmod(mDir.c_str(), 0777), 0);
+    }
 }
 
 TEST_F(HolidayFileSystemTest, SavesKeepOwnershipAndRespectStickyFolders) {

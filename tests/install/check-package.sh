@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a build tree, unpacks it into a scratch root and checks that
-# it holds the programs, the desktop integration and the declared dependencies.
+# Unpacks the Debian package into a scratch root and checks that it holds the programs, the
+# desktop integration, the manual pages, the completion and the Debian files, with the
+# declared dependencies and the project's version.
 set -euo pipefail
-build="$1"
+package_dir="$1"
+version="$2"
+source_dir="$3"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1) || {
-    cat "$work/cpack.log"; exit 1; }
-deb="$(ls "$work"/out/*.deb)"
+deb="$package_dir/mirevo-holidays_${version}_$(dpkg --print-architecture).deb"
+if [ ! -f "$deb" ]; then
+    echo "no package $deb (the version in debian/changelog must be the project's, $version):"
+    ls "$package_dir"
+    exit 1
+fi
 dpkg-deb -x "$deb" "$work/root"
 
 fail=0
@@ -23,6 +29,11 @@ expect usr/share/applications/org.mirevo.HolidayGenerator.desktop
 expect usr/share/metainfo/org.mirevo.HolidayGenerator.metainfo.xml
 expect usr/share/mime/packages/org.mirevo.HolidayGenerator.xml
 expect usr/share/icons/hicolor/scalable/apps/org.mirevo.HolidayGenerator.svg
+expect usr/share/man/man1/mirevo-holidays.1.gz
+expect usr/share/man/man1/holtool.1.gz
+expect usr/share/bash-completion/completions/holtool
+expect usr/share/doc/mirevo-holidays/copyright
+expect usr/share/doc/mirevo-holidays/changelog.gz
 for example in de at us; do
     expect "usr/share/mirevo-holidays/examples/$example.hol"
 done
@@ -52,6 +63,10 @@ for font in fonts-wine fonts-liberation2; do
         echo "Recommends lacks $font: $recommends"; fail=1
     fi
 done
+if ! grep -q "<release version=\"$version\"" \
+    "$source_dir/data/org.mirevo.HolidayGenerator.metainfo.xml"; then
+    echo "the AppStream releases do not name version $version"; fail=1
+fi
 
 if [ "$fail" -ne 0 ]; then
     echo "Package contents:"; dpkg-deb -c "$deb"; exit 1

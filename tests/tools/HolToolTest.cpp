@@ -123,7 +123,7 @@ TEST_F(HolToolTest, ReportStopsAtTheFirstFaultyRule) {
         Rows Table;
         std::vector<std::string> Options;
         std::string Out;
-        std::string Err;
+        std::string Err; // after "holtool: FILE"
     };
     Rows leapDay = LegendRules;
     leapDay.push_back({"Leap day", "29.02", "0", "0"});
@@ -131,21 +131,21 @@ TEST_F(HolToolTest, ReportStopsAtTheFirstFaultyRule) {
         {leapDay,
          {"--years", "2008-2009"},
          LegendYear(2008) + "29.02.2008: Leap day\n" + LegendYear(2009),
-         "holtool: '29.02.2009' ist kein gültiges Datum.\n"},
+         ":4:1: '29.02.2009' ist kein gültiges Datum.\n"},
         // Every message of the tool is one line.
         {{{"Title"}, {"Two lines", "01.05", "0", "1\n2"}},
          {},
          ReportHeading(2005) + "\n",
-         "holtool: ''1 2'' ist kein gültiger Integer-Wert.\n"},
+         ":1:3: ''1 2'' ist kein gültiger Integer-Wert.\n"},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> args{"report", File("faulty.hol", HolBytes(c.Table)),
-                                      "--date-format", "dd.mm.yyyy"};
+        const std::string file = File("faulty.hol", HolBytes(c.Table));
+        std::vector<std::string> args{"report", file, "--date-format", "dd.mm.yyyy"};
         args.insert(args.end(), c.Options.begin(), c.Options.end());
         const ToolResult result = Run(args);
         EXPECT_EQ(result.Status, 1);
         EXPECT_EQ(result.Out, c.Out);
-        EXPECT_EQ(result.Err, c.Err);
+        EXPECT_EQ(result.Err, "holtool: " + file + c.Err);
     }
 }
 
@@ -268,7 +268,7 @@ TEST_F(HolToolTest, BadInputGivesOneLineAndStatus2) {
     };
     const Case cases[] = {
         {{}, ""},
-        {{"frobnicate"}, ""},
+        {{"frobnicate"}, "'frobnicate'"},
         {{"report"}, "FILE"},
         {{"report", good, "--bogus"}, "--bogus"},
         {{"report", missing}, "missing.hol"},

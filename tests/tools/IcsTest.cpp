@@ -115,7 +115,7 @@ TEST(IcsTest, MarksChooseTheEventsAndFailuresWriteNoFile) {
         {{"--config", "B", "--years", "2028"}, 0, "24.12.2028: Eve [#]\n"},
         {{"--config", "A", "--years", "2028-2029"},
          1,
-         "holtool: '29.02.2029' ist kein gültiges Datum.\n"},
+         "holtool: " + faulty + ":1:1: '29.02.2029' ist kein gültiges Datum.\n"},
         {{"--config", "C"}, 2, "holtool: --config: no configuration 'C'; the file has A, B\n"},
         {{"--config", "A", "--years", "9999"},
          2,

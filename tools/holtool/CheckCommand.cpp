@@ -5,6 +5,7 @@
 #include "holiday/HolidayTable.h"
 #include "rules/RuleWalk.h"
 #include "tools/holtool/InputFile.h"
+#include "tools/holtool/ShownName.h"
 #include "tools/holtool/ToolError.h"
 
 #include <array>
@@ -95,23 +96,23 @@ int RunCheck(const std::vector<std::string>& files, YearRange years, std::ostrea
         try {
             losses = ReadInputFile(table, file);
         } catch (const holiday::Exception& error) {
-            PrintError(out, err, holiday::DisplayText(error));
+            PrintError(out, err, WithShownNames(holiday::DisplayText(error), {file}));
             unreadable = true;
             continue;
         }
         // What the file holds that the editor cannot show, and a save would drop.
         for (const holiday::GridCoord& cell : losses.IllFormedCells) {
-            out << file << ':' << cell.Row << ':' << cell.Col << ": " << holiday::IllFormedCellText
-                << '\n';
+            out << ShownName(file) << ':' << cell.Row << ':' << cell.Col << ": "
+                << holiday::IllFormedCellText << '\n';
             anyFault = true;
         }
         if (losses.UnreadBytes > 0) {
-            out << file << ':' << table.RowCount()
+            out << ShownName(file) << ':' << table.RowCount()
                 << ":0: " << holiday::LossSentences(losses).back() << '\n';
             anyFault = true;
         }
         for (const CellFault& fault : FindRuleFaults(table, years)) {
-            out << file << ':' << fault.Row << ':' << fault.Col << ": " << fault.Message
+            out << ShownName(file) << ':' << fault.Row << ':' << fault.Col << ": " << fault.Message
                 << DescribeYears(fault.Years, years) << '\n';
             anyFault = true;
         }

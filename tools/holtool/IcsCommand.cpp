@@ -7,7 +7,9 @@
 #include "holiday/HolidayTable.h"
 #include "rules/RuleColumns.h"
 #include "rules/RuleWalk.h"
+#include "tools/holtool/FaultPlace.h"
 #include "tools/holtool/InputFile.h"
+#include "tools/holtool/NameList.h"
 #include "tools/holtool/ToolError.h"
 
 #include <algorithm>
@@ -81,14 +83,14 @@ std::int32_t FindConfigColumn(const holiday::HolidayTable& table, const std::str
         }
         return *column;
     }
-    std::string names;
+    NameList names;
     std::vector<std::int32_t> found;
     for (std::int32_t col = FirstConfigCol; col < table.ColCount(); ++col) {
         const std::string name = table.GetCell(col, 0);
         if (name == config) {
             found.push_back(col);
         }
-        names += (names.empty() ? "" : ", ") + name;
+        names.Add(name);
     }
     if (found.size() == 1) {
         return found.front();
@@ -101,10 +103,10 @@ std::int32_t FindConfigColumn(const holiday::HolidayTable& table, const std::str
         throw ToolError("--config: " + std::to_string(found.size()) + " columns are named '" +
                         config + "' (columns " + columns + "); pick one with --column N");
     }
-    if (names.empty()) {
+    if (names.Empty()) {
         throw ToolError("--config: the file has no configuration columns");
     }
-    throw ToolError("--config: no configuration '" + config + "'; the file has " + names);
+    throw ToolError("--config: no configuration '" + config + "'; the file has " + names.Text());
 }
 
 bool MarkSelected(const std::string& mark, const std::optional<std::string>& marks) {
@@ -200,7 +202,7 @@ int RunIcs(const IcsOptions& options, std::ostream& out, std::ostream& err) {
     try {
         events = CollectEvents(table, holiday::NameOfFile(options.File), col, years, options.Marks);
     } catch (const holiday::EConvertError& error) {
-        PrintError(out, err, holiday::DisplayText(error));
+        PrintError(out, err, FaultPlace(error, options.File) + holiday::DisplayText(error));
         return ExitFaults;
     }
     if (events.empty()) {

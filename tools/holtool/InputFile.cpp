@@ -2,6 +2,7 @@
 
 #include "holiday/HolidayFile.h"
 #include "holiday/HolidayFileReader.h"
+#include "tools/holtool/ShownName.h"
 
 #include <ostream>
 
@@ -19,7 +20,7 @@ void WarnOfLosses(std::ostream& err, const std::string& file, const holiday::Rea
     if (losses.Empty()) {
         return;
     }
-    err << "holtool: " << file << ':';
+    err << "holtool: " << ShownName(file) << ':';
     for (const std::string& sentence : holiday::LossSentences(losses)) {
         err << ' ' << sentence;
     }

@@ -4,6 +4,7 @@
 #include "holiday/HolidayFile.h"
 #include "holiday/HolidayTable.h"
 #include "rules/TestReport.h"
+#include "tools/holtool/FaultPlace.h"
 #include "tools/holtool/InputFile.h"
 #include "tools/holtool/ToolError.h"
 
@@ -72,7 +73,7 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
             [&out](std::string_view lead, std::string_view title) { out << lead << title << '\n'; },
             options.Years.First, options.Years.Last);
     } catch (const holiday::EConvertError& error) {
-        PrintError(out, err, holiday::DisplayText(error));
+        PrintError(out, err, FaultPlace(error, options.File) + holiday::DisplayText(error));
         return ExitFaults;
     }
     return ExitOk;

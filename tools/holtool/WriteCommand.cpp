@@ -1,7 +1,9 @@
 #include "tools/holtool/WriteCommand.h"
 
 #include "holiday/HolidayFile.h"
+#include "holiday/HolidayFileFormat.h"
 #include "holiday/HolidayTable.h"
+#include "tools/holtool/OutputTarget.h"
 #include "tools/holtool/ToolError.h"
 
 #include <cerrno>
@@ -97,6 +99,11 @@ int RunWrite(const std::string& jsonFile, const std::string& holFile) {
         throw ToolError((jsonFile == "-" ? std::string("standard input") : jsonFile) + ": " +
                         error.what());
     }
+    if (IsStandardOutput(holFile)) {
+        holiday::SaveToStream(table, std::cout);
+        return ExitOk;
+    }
+    CheckOutputTarget(holFile, "HOL", "- as HOL");
     holiday::SaveToFile(table, holFile);
     return ExitOk;
 }

@@ -17,8 +17,10 @@ namespace holtool {
 void TableFromJson(const nlohmann::json& rows, holiday::HolidayTable& table);
 
 // Reads the JSON file ("-" reads standard input) and saves it as the .hol file holFile with
-// the editor's safe save. Returns ExitOk. Throws ToolError for unreadable or invalid JSON and
-// holiday::EFCreateError when holFile cannot be written (an existing file stays intact).
+// the editor's safe save, or writes its bytes to standard output when holFile is "-". Returns
+// ExitOk. Throws ToolError for unreadable or invalid JSON and for a holFile that is no regular
+// file (CheckOutputTarget), holiday::EFCreateError when holFile cannot be written (an existing
+// file stays intact).
 [[nodiscard]] int RunWrite(const std::string& jsonFile, const std::string& holFile);
 
 } // namespace holtool

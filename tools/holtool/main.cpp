@@ -2,12 +2,16 @@
 // with the readers, writer and rule evaluation of the editor.
 
 #include "holiday/Exception.h"
+#include "tools/holtool/ArgumentErrors.h"
 #include "tools/holtool/CheckCommand.h"
 #include "tools/holtool/CompareCommand.h"
+#include "tools/holtool/DatePattern.h"
 #include "tools/holtool/DumpCommand.h"
 #include "tools/holtool/IcsCommand.h"
 #include "tools/holtool/ImportCommand.h"
+#include "tools/holtool/OutputTarget.h"
 #include "tools/holtool/ReportCommand.h"
+#include "tools/holtool/ShownName.h"
 #include "tools/holtool/ToolError.h"
 #include "tools/holtool/WriteCommand.h"
 #include "tools/holtool/YearRange.h"
@@ -18,6 +22,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#ifndef MIREVO_VERSION
+#define MIREVO_VERSION "unknown"
+#endif
 
 namespace {
 
@@ -75,6 +83,7 @@ int Run(const CLI::App& app, const Arguments& args) {
             if (args.DateFormat.empty()) {
                 throw holtool::ToolError("--date-format needs a pattern such as dd.mm.yyyy");
             }
+            holtool::CheckDatePattern(args.DateFormat);
             options.DateFormat = args.DateFormat;
         }
         return holtool::RunReport(options, std::cout, std::cerr);
@@ -88,7 +97,8 @@ int Run(const CLI::App& app, const Arguments& args) {
                                     std::nullopt, std::nullopt, std::nullopt};
         options.Years = OptionalYears(ics, args);
         options.Marks = MarksOf(ics, args);
-        if (ics.count("-o") != 0) {
+        if (ics.count("-o") != 0 && !holtool::IsStandardOutput(args.Output)) {
+            holtool::CheckOutputTarget(args.Output, "-o", "-o -");
             options.Output = args.Output;
         }
         if (ics.count("--column") != 0) {
@@ -134,11 +144,22 @@ int Fail(const std::string& message) {
     return holtool::ExitTrouble;
 }
 
+// The file names of the command line, whose shown form replaces them in messages.
+std::vector<std::string> FileNames(const Arguments& args) {
+    std::vector<std::string> names{args.File,   args.JsonFile, args.HolFile,
+                                   args.Output, args.Calendar, args.Into};
+    names.insert(names.end(), args.Files.begin(), args.Files.end());
+    names.insert(names.end(), args.Calendars.begin(), args.Calendars.end());
+    return names;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"Reports, checks and converts .hol holiday-definition files.", "holtool"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "holtool (Mirevo Holiday Generator) " MIREVO_VERSION,
+                         "Print the version and exit");
     app.footer("Exit status: 0 success, 1 a faulty rule was found (import: a title without a "
                "rule; compare: a difference), 2 bad arguments or input, or a file that cannot "
                "be read or written.");
@@ -174,7 +195,8 @@ int main(int argc, char** argv) {
                     "Years, A-B or a single year (default: this year and the next)");
     ics->add_option("--marks", args.Marks,
                     "Only rules whose mark is one of these characters (default: any mark)");
-    ics->add_option("-o", args.Output, "File to create or replace (default: standard output)");
+    ics->add_option("-o", args.Output,
+                    "File to create or replace (default, and with -o -: standard output)");
     ics->add_option("--column", args.Column,
                     "Index of the configuration column (from 0, as the editor counts), when "
                     "several carry the name --config gives");
@@ -208,7 +230,8 @@ int main(int argc, char** argv) {
     CLI::App* write =
         app.add_subcommand("write", "Write the JSON table JSON (as dump prints it) to HOL.");
     write->add_option("JSON", args.JsonFile, "JSON file, - for standard input")->required();
-    write->add_option("HOL", args.HolFile, ".hol file to create or replace")->required();
+    write->add_option("HOL", args.HolFile, ".hol file to create or replace, - for standard output")
+        ->required();
 
     try {
         app.parse(argc, argv);
@@ -216,7 +239,7 @@ int main(int argc, char** argv) {
         if (error.get_exit_code() == 0) {
             return app.exit(error, std::cout, std::cerr);
         }
-        return Fail(error.what());
+        return Fail(holtool::ExplainParseError(app, error));
     }
 
     try {
@@ -227,9 +250,9 @@ int main(int argc, char** argv) {
         }
         return status;
     } catch (const holtool::ToolError& error) {
-        return Fail(error.what());
+        return Fail(holtool::WithShownNames(error.what(), FileNames(args)));
     } catch (const holiday::Exception& error) {
-        return Fail(holiday::DisplayText(error));
+        return Fail(holtool::WithShownNames(holiday::DisplayText(error), FileNames(args)));
     } catch (const nlohmann::json::exception& error) {
         return Fail(error.what());
     } catch (const std::exception& error) {
