@@ -56,7 +56,7 @@ CommandLine ParseCommandLine(const std::string& program,
 }
 
 std::string PathToOpen(const std::string& file) {
-    return holiday::NormalPath(holiday::AbsolutePath(file));
+    return holiday::ShownPath(file);
 }
 
 } // namespace app

@@ -42,11 +42,6 @@ void FormShowCommand(HolidayFileDialog& openDialog, const std::string& programFi
 
 namespace {
 
-// The name of path in messages: absolute and normalised, as the file messages show it.
-std::string ShownPath(const std::string& path) {
-    return holiday::NormalPath(holiday::AbsolutePath(path));
-}
-
 // The open command's steps after the dialog returned path.
 void OpenConfirmedPath(holiday::HolidayTable& table, HolidayFileDialog& saveDialog,
                        const std::string& path, const std::function<void()>& confExit,
@@ -74,7 +69,7 @@ void OpenConfirmedPath(holiday::HolidayTable& table, HolidayFileDialog& saveDial
         confExit();
     }
     if (!losses.Empty()) {
-        ShowReadLosses(ShownPath(path), losses);
+        ShowReadLosses(holiday::ShownPath(path), losses);
     }
 }
 
@@ -103,7 +98,7 @@ void SaveCommand(const holiday::HolidayTable& table, HolidayFileDialog& saveDial
     }
     const std::string& path = saveDialog.FileName();
     const bool replacesLossyFile = lossy.IsAt(path);
-    if (replacesLossyFile && !ConfirmReplacingLossyFile(ShownPath(path))) {
+    if (replacesLossyFile && !ConfirmReplacingLossyFile(holiday::ShownPath(path))) {
         return;
     }
     holiday::SaveToFile(table, path, holiday::TextEncoding::Utf8);

@@ -84,6 +84,26 @@ std::string AbsolutePath(const std::string& path) {
     return cwd.empty() ? path : JoinPath(cwd, path);
 }
 
+std::string ShownPath(const std::string& path) {
+    return NormalPath(AbsolutePath(path));
+}
+
+FileKind KindOfFile(unsigned mode) noexcept {
+    if (S_ISREG(mode)) {
+        return FileKind::Regular;
+    }
+    if (S_ISDIR(mode)) {
+        return FileKind::Folder;
+    }
+    if (S_ISFIFO(mode)) {
+        return FileKind::Pipe;
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return FileKind::Device;
+    }
+    return S_ISSOCK(mode) ? FileKind::Socket : FileKind::Other;
+}
+
 std::string NormalPath(const std::string& path) {
     return std::filesystem::path(path).lexically_normal().string();
 }

@@ -27,6 +27,13 @@ namespace holiday {
 // Links are not resolved, so the result may name another entry than path: it is for showing.
 [[nodiscard]] std::string NormalPath(const std::string& path);
 
+// The name of path in the file messages: absolute and normalised (NormalPath of AbsolutePath).
+[[nodiscard]] std::string ShownPath(const std::string& path);
+
+// What kind of entry a file-system mode (st_mode) describes.
+enum class FileKind { Regular, Folder, Pipe, Device, Socket, Other };
+[[nodiscard]] FileKind KindOfFile(unsigned mode) noexcept;
+
 // True when the file system has an entry at path that is not a folder. A missing entry, a
 // missing folder, an invalid name and a folder count as no file. When the entry's attributes
 // cannot be read for another reason (no access, a loop of links), the path still counts as a

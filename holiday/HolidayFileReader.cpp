@@ -20,21 +20,18 @@ namespace {
 // Reads in steps small enough to be parsed while still in the cache.
 constexpr std::size_t Step = std::size_t{1} << 20;
 
-// The reason a file that is no regular file is not read; nullptr for a regular file.
-const char* NotReadableKind(mode_t mode) {
-    if (S_ISREG(mode)) {
-        return nullptr;
-    }
-    if (S_ISFIFO(mode)) {
+// The reason a file that is neither a regular file nor a folder is not read.
+const char* NotReadableKind(FileKind kind) {
+    switch (kind) {
+    case FileKind::Pipe:
         return "Die Datei ist eine Pipe, keine gewöhnliche Datei";
-    }
-    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+    case FileKind::Device:
         return "Die Datei ist ein Gerät, keine gewöhnliche Datei";
-    }
-    if (S_ISSOCK(mode)) {
+    case FileKind::Socket:
         return "Die Datei ist ein Socket, keine gewöhnliche Datei";
+    default:
+        return "Die Datei ist keine gewöhnliche Datei";
     }
-    return "Die Datei ist keine gewöhnliche Datei";
 }
 
 } // namespace
@@ -43,8 +40,7 @@ HolidayFileReader::HolidayFileReader(FileDescriptor file, std::string shownPath,
                                      bool stream) noexcept
     : mFile(std::move(file)), mPath(std::move(shownPath)), mStream(stream) {}
 
-HolidayFileReader::HolidayFileReader(const std::string& path)
-    : mPath(NormalPath(AbsolutePath(path))) {
+HolidayFileReader::HolidayFileReader(const std::string& path) : mPath(ShownPath(path)) {
     auto fail = [this](const std::string& reason) {
         throw EFOpenError(detail::OpenErrorMessage(mPath, reason));
     };
@@ -58,11 +54,12 @@ HolidayFileReader::HolidayFileReader(const std::string& path)
     if (::fstat(mFile.Get(), &st) != 0) {
         fail(detail::SystemErrorText(errno));
     }
-    if (S_ISDIR(st.st_mode)) {
+    const FileKind kind = KindOfFile(st.st_mode);
+    if (kind == FileKind::Folder) {
         fail(detail::SystemErrorText(EISDIR));
     }
-    if (const char* kind = NotReadableKind(st.st_mode)) {
-        fail(kind);
+    if (kind != FileKind::Regular) {
+        fail(NotReadableKind(kind));
     }
     // Another process writing the file holds a write lock of either kind; file systems
     // without these locks are read unlocked.

@@ -2,12 +2,12 @@
 
 #include "calendar/CalendarImport.h"
 #include "calendar/IcsCalendar.h"
-#include "holiday/FilePaths.h"
 #include "holiday/HolidayFile.h"
 #include "holiday/HolidayTable.h"
 #include "tools/holtool/InputFile.h"
 #include "tools/holtool/ToolError.h"
 
+#include <filesystem>
 #include <ostream>
 
 namespace holtool {
@@ -65,14 +65,10 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
     if (options.Into) {
         const holiday::ReadLosses losses = ReadInputFile(table, *options.Into);
         // The merged table lacks what the file held beyond it: never written over the file.
+        std::error_code error;
         if (!losses.Empty() && *options.Into != StandardInputArgument &&
-            holiday::NormalPath(holiday::AbsolutePath(*options.Into)) ==
-                holiday::NormalPath(holiday::AbsolutePath(options.Output))) {
-            std::string sentences;
-            for (const std::string& sentence : holiday::LossSentences(losses)) {
-                sentences += ' ' + sentence;
-            }
-            throw ToolError(*options.Into + ":" + sentences +
+            std::filesystem::equivalent(*options.Into, options.Output, error)) {
+            throw ToolError(*options.Into + ": " + LossLine(losses) +
                             " Write the merge to another file (-o).");
         }
         WarnOfLosses(err, *options.Into, losses);

@@ -16,15 +16,18 @@ holiday::ReadLosses ReadInputFile(holiday::HolidayTable& table, const std::strin
     return holiday::OpenHolidayFile(table, reader, encoding);
 }
 
-void WarnOfLosses(std::ostream& err, const std::string& file, const holiday::ReadLosses& losses) {
-    if (losses.Empty()) {
-        return;
-    }
-    err << "holtool: " << ShownName(file) << ':';
+std::string LossLine(const holiday::ReadLosses& losses) {
+    std::string line;
     for (const std::string& sentence : holiday::LossSentences(losses)) {
-        err << ' ' << sentence;
+        line += (line.empty() ? "" : " ") + sentence;
     }
-    err << '\n';
+    return line;
+}
+
+void WarnOfLosses(std::ostream& err, const std::string& file, const holiday::ReadLosses& losses) {
+    if (!losses.Empty()) {
+        err << "holtool: " << ShownName(file) << ": " << LossLine(losses) << '\n';
+    }
 }
 
 } // namespace holtool

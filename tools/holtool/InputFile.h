@@ -18,6 +18,9 @@ inline constexpr const char* StandardInputArgument = "-";
 holiday::ReadLosses ReadInputFile(holiday::HolidayTable& table, const std::string& file,
                                   holiday::TextEncoding encoding = holiday::TextEncoding::Utf8);
 
+// The sentences that name what the table could not take, on one line.
+[[nodiscard]] std::string LossLine(const holiday::ReadLosses& losses);
+
 // Prints one line on err when losses is not empty: "holtool: FILE: " and the sentences that
 // name what the table could not take, so that the user knows what the output leaves out.
 void WarnOfLosses(std::ostream& err, const std::string& file, const holiday::ReadLosses& losses);

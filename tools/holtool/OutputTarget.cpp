@@ -1,5 +1,6 @@
 #include "tools/holtool/OutputTarget.h"
 
+#include "holiday/FilePaths.h"
 #include "tools/holtool/ShownName.h"
 #include "tools/holtool/ToolError.h"
 
@@ -8,17 +9,17 @@
 namespace holtool {
 namespace {
 
-const char* KindOf(mode_t mode) {
-    if (S_ISFIFO(mode)) {
+const char* KindOf(holiday::FileKind kind) {
+    switch (kind) {
+    case holiday::FileKind::Pipe:
         return "a pipe";
-    }
-    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+    case holiday::FileKind::Device:
         return "a device";
-    }
-    if (S_ISSOCK(mode)) {
+    case holiday::FileKind::Socket:
         return "a socket";
+    default:
+        return "a special file";
     }
-    return "a special file";
 }
 
 } // namespace
@@ -30,10 +31,14 @@ bool IsStandardOutput(const std::string& target) noexcept {
 void CheckOutputTarget(const std::string& target, const std::string& argument,
                        const std::string& use) {
     struct stat st {};
-    if (::stat(target.c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) {
+    if (::stat(target.c_str(), &st) != 0) {
         return;
     }
-    throw ToolError(argument + ": " + ShownName(target) + " is " + KindOf(st.st_mode) +
+    const holiday::FileKind kind = holiday::KindOfFile(st.st_mode);
+    if (kind == holiday::FileKind::Regular || kind == holiday::FileKind::Folder) {
+        return;
+    }
+    throw ToolError(argument + ": " + ShownName(target) + " is " + KindOf(kind) +
                     ", not a regular file; " + use + " writes to standard output");
 }
 

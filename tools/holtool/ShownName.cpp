@@ -88,7 +88,7 @@ std::string WithShownNames(std::string message, const std::vector<std::string>& 
         if (ShownName(name) == name) {
             continue;
         }
-        const std::string path = holiday::NormalPath(holiday::AbsolutePath(name));
+        const std::string path = holiday::ShownPath(name);
         replace(path, ShownName(path));
         replace(name, ShownName(name));
     }
