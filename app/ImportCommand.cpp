@@ -10,10 +10,7 @@ namespace app {
 void ImportCalendarCommand(holiday::HolidayTable& table, ReportMemo& memo,
                            const std::string& path) {
     const calendar::IcsCalendar calendar = calendar::IcsCalendar::ReadFile(path);
-    std::string name = calendar.Name();
-    if (name.empty()) {
-        name = calendar::FileStem(path);
-    }
+    const std::string name = calendar::DefaultConfigName(calendar, path);
     const calendar::YearSpan years =
         calendar::ConsideredYears({&calendar, 1}, calendar::CurrentYear());
     calendar::CalendarImport import(calendar.Holidays(years), years);

@@ -362,6 +362,10 @@ std::string FileStem(const std::string& path) {
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
+std::string DefaultConfigName(const IcsCalendar& calendar, const std::string& path) {
+    return calendar.Name().empty() ? FileStem(path) : calendar.Name();
+}
+
 std::int32_t CurrentYear() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm local{};

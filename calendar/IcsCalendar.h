@@ -89,6 +89,10 @@ private:
 // The name of path without its folder and its last extension: "/a/bayern.ics" gives "bayern".
 [[nodiscard]] std::string FileStem(const std::string& path);
 
+// The configuration name an import of the calendar read from path gives by default: the
+// calendar's own name (X-WR-CALNAME), else FileStem(path).
+[[nodiscard]] std::string DefaultConfigName(const IcsCalendar& calendar, const std::string& path);
+
 // The current year of the local clock.
 [[nodiscard]] std::int32_t CurrentYear();
 

@@ -38,10 +38,8 @@ int RunImport(const ImportOptions& options, std::ostream& out, std::ostream& err
         skipped.Cancelled += more.Cancelled;
         skipped.NoDate += more.NoDate;
     }
-    std::string name = options.Config.value_or(calendars.front().Name());
-    if (name.empty()) {
-        name = calendar::FileStem(options.Calendars.front());
-    }
+    const std::string name = options.Config.value_or(
+        calendar::DefaultConfigName(calendars.front(), options.Calendars.front()));
     const calendar::YearSpan years =
         options.Years ? calendar::YearSpan{options.Years->First, options.Years->Last}
                       : calendar::ConsideredYears(calendars, calendar::CurrentYear());
