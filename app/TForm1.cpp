@@ -4,16 +4,20 @@
 #include "app/DroppedFile.h"
 #include "app/ErrorDisplay.h"
 #include "app/FileCommands.h"
+#include "app/HelpWindow.h"
 #include "app/HolidayGrid.h"
 #include "app/ImportCommand.h"
 #include "app/PathText.h"
 #include "app/ReportMemo.h"
 #include "app/ShownText.h"
 #include "app/TextWidthMeter.h"
+#include "app/WindowShortcuts.h"
 #include "rules/Easter.h"
 #include "rules/RuleColumns.h"
+#include "rules/RuleWalk.h"
 #include "rules/TestReport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -25,6 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -74,6 +79,27 @@ const std::array<ButtonRow, 8> Buttons{{
     {&TForm1::Button6, "Button6", "delete last col",     231,  62, 130,   9, &TForm1::Button6Click},
     {&TForm1::Button7, "Button7", "autosize col width",  367,  62, 122,  10, &TForm1::ConfExit},
     {&TForm1::Button3, "Button3", "test",                735,  14,  45,   2, &TForm1::Button3Click},
+}};
+// clang-format on
+
+using Keys = QList<QKeySequence> (*)();
+
+// What each button does, in its tooltip, with the keys that run it from anywhere in the window.
+struct ButtonTip {
+    QPushButton* TForm1::*Control;
+    const char* Text;
+    Keys Shortcut; // null: no key of its own
+};
+// clang-format off
+const std::array<ButtonTip, 8> ButtonTips{{
+    {&TForm1::Button8, "Open a holiday file",                                   OpenKeys},
+    {&TForm1::Button1, "Save the table as a holiday file",                      SaveKeys},
+    {&TForm1::Button2, "Add a row at the end of the table",                     nullptr},
+    {&TForm1::Button5, "Add a configuration column at the end",                 nullptr},
+    {&TForm1::Button4, "Delete the row of the current cell",                    nullptr},
+    {&TForm1::Button6, "Delete the last configuration column",                  nullptr},
+    {&TForm1::Button7, "Make each configuration column as wide as its header",  nullptr},
+    {&TForm1::Button3, "Show the date of every rule in the years 2005 to 2015", TestKeys},
 }};
 // clang-format on
 
@@ -176,6 +202,7 @@ TForm1::TForm1(QWidget* parent)
     layout->addWidget(sg, 1);
 
     SetTabOrder();
+    BuildShortcuts();
     // A .hol file dropped anywhere on the window opens it and an .ics file is imported, also
     // over the two text boxes; nothing else can be dropped anywhere: the text boxes would
     // take it as text.
@@ -210,6 +237,14 @@ void TForm1::BuildPanel() {
         const Handler onClick = row.OnClick;
         connect(button, &QPushButton::clicked, this,
                 Guarded(button, [this, onClick, button] { (this->*onClick)(button); }));
+    }
+
+    for (const ButtonTip& tip : ButtonTips) {
+        QString text = QString::fromUtf8(tip.Text);
+        if (tip.Shortcut != nullptr) {
+            text += QStringLiteral(" (%1)").arg(KeysText(tip.Shortcut()));
+        }
+        (this->*tip.Control)->setToolTip(text);
     }
 
     for (const CheckBoxRow& row : CheckBoxes) {
@@ -260,6 +295,54 @@ void TForm1::BuildGrid() {
     sg->OnKeyDown = [this](int& key, Qt::KeyboardModifiers modifiers) {
         RunGuarded(sg, [&] { sgKeyDown(sg, key, modifiers); });
     };
+}
+
+void TForm1::BuildShortcuts() {
+    const struct {
+        const char* Name;
+        Keys Shortcut;
+        Handler Command; // null: the help window
+    } shortcuts[] = {
+        {"OpenShortcut", OpenKeys, &TForm1::Button8Click},
+        {"SaveShortcut", SaveKeys, &TForm1::Button1Click},
+        {"TestShortcut", TestKeys, &TForm1::Button3Click},
+        {"HelpShortcut", HelpKeys, nullptr},
+    };
+    for (const auto& row : shortcuts) {
+        auto* shortcut = new QShortcut(this);
+        shortcut->setObjectName(QString::fromUtf8(row.Name));
+        shortcut->setKeys(row.Shortcut());
+        shortcut->setContext(Qt::WindowShortcut);
+        shortcut->setAutoRepeat(false);
+        const Handler command = row.Command;
+        connect(shortcut, &QShortcut::activated, this, Guarded(shortcut, [this, command, shortcut] {
+                    // The window takes no keys while a dialog or message box is up.
+                    if (QApplication::activeModalWidget() != nullptr) {
+                        return;
+                    }
+                    if (command == nullptr) {
+                        ShowHelp();
+                        return;
+                    }
+                    // As a click on the button would, the command closes an open cell editor
+                    // (the cell already holds its text).
+                    sg->CloseEditor();
+                    (this->*command)(shortcut);
+                }));
+    }
+}
+
+HelpWindow* TForm1::Help() const noexcept {
+    return mHelp;
+}
+
+void TForm1::ShowHelp() {
+    if (mHelp == nullptr) {
+        mHelp = new HelpWindow(this);
+    }
+    mHelp->show();
+    mHelp->raise();
+    mHelp->activateWindow();
 }
 
 void TForm1::SetTabOrder() {
@@ -434,10 +517,27 @@ void TForm1::Button3Click(QObject* /*sender*/) {
     Memo1->Clear();
     // Each line goes into the box at once; the box lays the text out when the report ends.
     const ReportMemo::AppendScope appending(*Memo1);
-    rules::BuildTestReport(mTable, mLocaleSettings,
-                           [this](std::string_view lead, std::string_view title) {
-                               Memo1->AppendReportLine(lead, title);
-                           });
+    try {
+        rules::BuildTestReport(mTable, mLocaleSettings,
+                               [this](std::string_view lead, std::string_view title) {
+                                   Memo1->AppendReportLine(lead, title);
+                               });
+    } catch (const rules::ERuleError& error) {
+        ShowFaultyCell(error);
+        throw;
+    }
+}
+
+void TForm1::ShowFaultyCell(const rules::ERuleError& error) {
+    const holiday::GridCoord cell{error.Col(), error.Row()};
+    if (cell.Col < 0 || cell.Row < 0 || cell.Col >= mTable.ColCount() ||
+        cell.Row >= mTable.RowCount()) {
+        return;
+    }
+    mTable.SetCurrentCell(cell); // closes the editor when the current cell moves
+    sg->ScrollToCell(mTable.CurrentCell());
+    // An open editor on that very cell takes the focus from the grid.
+    sg->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers /*shift*/) {

@@ -5,6 +5,7 @@
 #include "holiday/HolidayTable.h"
 #include "rules/LocaleDateSettings.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -17,8 +18,13 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
+namespace rules {
+class ERuleError;
+}
+
 namespace app {
 
+class HelpWindow;
 class HolidayGrid;
 class ReportMemo;
 
@@ -90,6 +96,15 @@ public:
     // the right, never beyond the last row or column. key is left unchanged.
     void sgKeyDown(QObject* sender, int& key, Qt::KeyboardModifiers shift);
 
+    // The help window (F1), beside the window and not modal; a second call brings it to the
+    // front.
+    void ShowHelp();
+    [[nodiscard]] HelpWindow* Help() const noexcept;
+    // After "test" stopped at a faulty rule: the faulty cell becomes the current cell, scrolled
+    // into view, and the grid takes the keyboard focus, which the error box gives back to it
+    // once it is closed, so that typing corrects the cell.
+    void ShowFaultyCell(const rules::ERuleError& error);
+
     // Easter Sunday of year.
     void Ostern(std::uint16_t& oday, std::uint16_t& omon, std::int32_t year) const;
 
@@ -145,6 +160,7 @@ protected:
 private:
     void BuildPanel();
     void BuildGrid();
+    void BuildShortcuts();
     void SetTabOrder();
 
     // The grid observes the table; the destructor deletes the grid before the table goes.
@@ -154,6 +170,7 @@ private:
     std::string mOpenWhenShown;
     // The opened file, while it holds what the table could not take.
     LossyFile mLossyFile;
+    QPointer<HelpWindow> mHelp;
 };
 
 } // namespace app

@@ -9,9 +9,11 @@
 #include "RecordingMessageBox.h"
 #include "app/ApplicationFonts.h"
 #include "app/GridCellEditor.h"
+#include "app/HelpWindow.h"
 #include "app/HolidayGrid.h"
 #include "app/ReportMemo.h"
 #include "app/TForm1.h"
+#include "app/WindowShortcuts.h"
 #include "tests/support/ByteFiles.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -20,6 +22,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -150,6 +153,114 @@ TEST_F(WindowTest, PasteFromAnEmptyClipboardDoesNothingInEveryTextWidget) {
         EXPECT_TRUE(text().contains(u'!'));
     }
     EXPECT_EQ(table.GetCell(0, 1), "Easter!?");
+}
+
+// The window's keys run their commands wherever the focus is, closing an open cell editor as a
+// click on the button does, and do nothing while a message box is up; each button's tooltip
+// names its keys.
+TEST_F(WindowTest, ShortcutsRunTheirCommandsFromEveryControlButNotUnderAModalBox) {
+    int opens = 0;
+    int saves = 0;
+    form->OpenDialog1.Executor = [&](HolidayFileDialog&) -> std::optional<std::string> {
+        ++opens;
+        return std::nullopt;
+    };
+    form->SaveDialog1.Executor = [&](HolidayFileDialog&) -> std::optional<std::string> {
+        ++saves;
+        return std::nullopt;
+    };
+    const auto reported = [&] { return form->Memo1->toPlainText().contains(u"Year 2015"); };
+    const struct {
+        const char* name;
+        QKeySequence key;
+        QPushButton* button; // null: the help window
+        std::function<bool()> ran;
+    } commands[] = {
+        {"Ctrl+O", QKeySequence(Qt::CTRL | Qt::Key_O), form->Button8, [&] { return opens > 0; }},
+        {"Ctrl+S", QKeySequence(Qt::CTRL | Qt::Key_S), form->Button1, [&] { return saves > 0; }},
+        {"Ctrl+T", QKeySequence(Qt::CTRL | Qt::Key_T), form->Button3, reported},
+        {"F9", QKeySequence(Qt::Key_F9), form->Button3, reported},
+        {"F1", QKeySequence(Qt::Key_F1), nullptr,
+         [&] { return form->Help() != nullptr && form->Help()->isVisible(); }},
+    };
+    const std::pair<const char*, std::function<QWidget*()>> places[] = {
+        {"grid", [&] { return form->sg; }},
+        {"cell editor",
+         [&] {
+             form->sg->setFocus();
+             form->sg->OpenEditor(HolidayGrid::EditorOpening::CaretAtEnd);
+             return form->sg->Editor();
+         }},
+        {"report box", [&] { return form->Memo1; }},
+        {"check box", [&] { return form->CheckBox1; }},
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.name);
+        if (command.button != nullptr) {
+            EXPECT_TRUE(
+                command.button->toolTip().contains(command.key.toString(QKeySequence::NativeText)))
+                << command.button->toolTip().toStdString();
+        }
+        for (const auto& [place, focus] : places) {
+            SCOPED_TRACE(place);
+            opens = saves = 0;
+            form->Memo1->Clear();
+            if (form->Help() != nullptr) {
+                form->Help()->close();
+            }
+            form->activateWindow();
+            (void)QTest::qWaitForWindowActive(form.get());
+            QWidget* target = focus();
+            target->setFocus();
+            ASSERT_TRUE(command.ran != nullptr);
+            // Under a modal box the key does nothing.
+            QTimer::singleShot(0, [&] {
+                QTest::keySequence(target, command.key);
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    box->accept();
+                }
+            });
+            QMessageBox(QMessageBox::Information, "modal", "modal", QMessageBox::Ok, form.get())
+                .exec();
+            EXPECT_FALSE(command.ran());
+            QTest::keySequence(target, command.key);
+            EXPECT_TRUE(command.ran());
+            if (command.button != nullptr) {
+                EXPECT_FALSE(form->sg->IsEditorOpen());
+            }
+        }
+    }
+    EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Texts().join("\n").toStdString();
+    EXPECT_TRUE(form->isVisible()); // no key closed the window
+}
+
+// "test" stops at a faulty rule far down the table: that cell becomes current and visible, and
+// the grid has the keyboard focus once the real error box is closed, so typing corrects it.
+TEST_F(WindowTest, TestMakesTheFaultyCellCurrentAndGivesTheGridTheFocusAfterTheBox) {
+    holiday::HolidayTable& table = form->Table();
+    table.SetRowCount(300);
+    for (std::int32_t row = 1; row < 300; ++row) {
+        table.SetCell(1, row, "01.05");
+        table.SetCell(3, row, row == 250 ? "x" : "0");
+    }
+    QStringList shown;
+    ErrorMessageBoxSeam() = [&](QWidget* owner, const QString& title, const QString& text) {
+        shown.append(text);
+        QTimer::singleShot(0, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        RunMessageBox(owner, QMessageBox::Critical, title, text, QMessageBox::Ok, QMessageBox::Ok,
+                      QMessageBox::Ok);
+    };
+    QTest::mouseClick(form->Button3, Qt::LeftButton);
+    ASSERT_EQ(shown, QStringList{QString::fromUtf8("''x'' ist kein gültiger Integer-Wert.")});
+    EXPECT_EQ(table.CurrentCell(), (holiday::GridCoord{3, 250}));
+    EXPECT_TRUE(form->sg->viewport()->rect().contains(form->sg->CellRect({3, 250})));
+    EXPECT_EQ(QApplication::focusWidget(), form->sg);
+    QTest::keyClicks(QApplication::focusWidget(), "+1");
+    EXPECT_EQ(table.GetCell(3, 250), "+1");
 }
 
 // Answers the next modal file dialog of the real Qt widget once it shows: fills its name field
