@@ -6,18 +6,40 @@
 #include "holiday/Exception.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace app {
 
 namespace {
 
-// What of a message the box shows: a message may quote a cell's text of any length, which the
-// box would take minutes to lay out and show cut at its right edge.
-constexpr qsizetype MaxShownLines = 15;
-constexpr qsizetype MaxShownLineLength = 100; // characters; fits a box of ordinary width
+// The room of the error box on a screen of size: the widest text (the box wraps longer lines,
+// also a line without blanks) and the part of the screen's height its text may take.
+constexpr int NarrowScreen = 1024; // up to this width the box may be as wide as the screen
+constexpr int WideScreenMargin = 480;
+constexpr int MaxBoxWidth = 1000;
+constexpr int IconAndMargins = 100; // of the box's width and height besides its text
+
+// What of a message the box shows: the whole message when it fits the screen; a message may
+// quote a cell's text of any length, which the box would take minutes to lay out and show cut
+// at the screen's edge, so a longer one shows its start and its end.
+QString ShownMessage(const QString& message, const QWidget* owner) {
+    const QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+    const QSize room = screen != nullptr ? screen->availableGeometry().size() : QSize(800, 600);
+    const int boxWidth = room.width() <= NarrowScreen
+                             ? room.width()
+                             : std::min(room.width() - WideScreenMargin, MaxBoxWidth);
+    const QFontMetrics metrics(QApplication::font("QMessageBox"));
+    const int textWidth = std::max(boxWidth - IconAndMargins, 1);
+    const int textHeight = std::max(room.height() * 2 / 3 - IconAndMargins, 1);
+    // Counted in the font's widest characters, so that no text of the font wraps into more rows.
+    return ElidedToRows(message, textHeight / std::max(metrics.lineSpacing(), 1),
+                        textWidth / std::max(metrics.maxWidth(), 1));
+}
 
 void ShowCriticalBox(QWidget* owner, const QString& title, const QString& text) {
     RunMessageBox(owner, QMessageBox::Critical, title, text, QMessageBox::Ok, QMessageBox::Ok,
@@ -47,8 +69,7 @@ QString DisplayMessage(const std::exception_ptr& error) {
 
 void ShowException(const std::exception_ptr& error) {
     QWidget* owner = QApplication::activeWindow();
-    ErrorMessageBoxSeam()(owner, Title(),
-                          ElidedText(DisplayMessage(error), MaxShownLines, MaxShownLineLength));
+    ErrorMessageBoxSeam()(owner, Title(), ShownMessage(DisplayMessage(error), owner));
 }
 
 void HandleException(QObject* /*sender*/, const std::exception_ptr& error) noexcept {

@@ -29,9 +29,10 @@ using ErrorMessageBox =
 void HandleException(QObject* sender, const std::exception_ptr& error) noexcept;
 
 // Shows DisplayMessage(error) in the message box, captioned Title(), owned by the active window.
-// Only what the box can show reaches it: a message of more than 15 lines shows its first and last
-// lines with a line "…" between them, and a line of more than 100 characters its start and its
-// end with "…" between them.
+// The message shows whole (the box wraps its long lines, also those without blanks) unless it
+// would not fit the screen in the box's font: then only what fits reaches the box, its first
+// and last lines with a line "…" between them, and a line too long for the screen its start
+// and its end with "…" between them.
 void ShowException(const std::exception_ptr& error);
 
 // Runs handler; an error escaping it goes to HandleException(sender, ...).

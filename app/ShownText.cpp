@@ -187,4 +187,40 @@ QString ElidedText(const QString& text, qsizetype maxLines, qsizetype maxUnits) 
     return shown;
 }
 
+QString ElidedToRows(const QString& text, qsizetype rows, qsizetype unitsPerRow) {
+    rows = std::max<qsizetype>(rows, 3);
+    unitsPerRow = std::max<qsizetype>(unitsPerRow, 3);
+    // The lines of shown and the rows they take once wrapped.
+    const auto measure = [unitsPerRow](const QString& shown) {
+        qsizetype lines = 1;
+        qsizetype rowsTaken = 0;
+        qsizetype length = 0;
+        const auto endLine = [&] {
+            rowsTaken += std::max<qsizetype>(1, (length + unitsPerRow - 1) / unitsPerRow);
+        };
+        for (qsizetype at = 0; at < shown.size(); ++at) {
+            if (!IsLineBreak(shown[at])) {
+                ++length;
+                continue;
+            }
+            if (shown[at] == u'\r' && at + 1 < shown.size() && shown[at + 1] == u'\n') {
+                ++at;
+            }
+            endLine();
+            length = 0;
+            ++lines;
+        }
+        endLine();
+        return std::pair{lines, rowsTaken};
+    };
+    // At most as many lines as there are rows, none longer than the whole box: what follows
+    // costs only what can show.
+    QString shown = ElidedText(text, rows, rows * unitsPerRow);
+    const auto [lines, rowsTaken] = measure(shown);
+    if (rowsTaken <= rows) {
+        return shown;
+    }
+    return ElidedText(text, rows, unitsPerRow * std::max<qsizetype>(1, rows / lines));
+}
+
 } // namespace app

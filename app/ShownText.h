@@ -58,4 +58,10 @@ void AppendUtf8(QString& out, std::string_view text, std::string_view more = {})
 // character is never cut in half. maxLines and maxUnits are at least 3.
 [[nodiscard]] QString ElidedText(const QString& text, qsizetype maxLines, qsizetype maxUnits);
 
+// text for a box that wraps its lines at unitsPerRow UTF-16 code units and shows at most rows
+// rows: whole when its lines, wrapped, take at most rows rows; else ElidedText of it with at
+// most rows lines, each long line shortened to an equal share of the rows (at least one row).
+// rows and unitsPerRow count as at least 3.
+[[nodiscard]] QString ElidedToRows(const QString& text, qsizetype rows, qsizetype unitsPerRow);
+
 } // namespace app
