@@ -7,6 +7,7 @@
 #include "app/HelpWindow.h"
 #include "app/HolidayGrid.h"
 #include "app/ImportCommand.h"
+#include "app/LegendHeading.h"
 #include "app/PathText.h"
 #include "app/ReportMemo.h"
 #include "app/ShownText.h"
@@ -271,7 +272,8 @@ void TForm1::BuildPanel() {
     Memo1->setAccessibleName(QStringLiteral("report"));
 
     for (const LabelRow& row : Labels) {
-        auto* label = new QLabel(Panel1);
+        // The headings stay bold at every scale of the screen.
+        auto* label = row.Font == LabelFont::Bold ? new LegendHeading(Panel1) : new QLabel(Panel1);
         label->setObjectName(QString::fromUtf8(row.Name));
         label->setTextFormat(Qt::PlainText); // "&" is a character, not a mnemonic
         label->setText(QString::fromUtf8(row.Text));

@@ -190,36 +190,45 @@ TEST_F(FormLayout, TheLegendReadsAsColumnsAndRowsInOrder) {
     EXPECT_GT(Form().Label19->x(), Form().Label21->geometry().right());
 }
 
-// The ink of a label's text drawn black on white: the sum of every pixel's darkness.
-int Ink(const QFont& font, const QString& text) {
-    QLabel label(text);
-    label.setTextFormat(Qt::PlainText);
-    label.setFont(font);
-    QPalette palette = label.palette();
+// The ink of a label's text as the label paints itself black on white at scale device pixels
+// per pixel: the sum of every pixel's darkness, in units of a pixel of the label.
+double Ink(QLabel& label, qreal scale) {
+    const QPalette saved = label.palette();
+    QPalette palette = saved;
     palette.setColor(QPalette::Window, Qt::white);
     palette.setColor(QPalette::WindowText, Qt::black);
     label.setPalette(palette);
-    label.adjustSize();
-    const QImage image = label.grab().toImage();
-    int ink = 0;
+    QImage image((QSizeF(label.size()) * scale).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::white);
+    label.render(&image);
+    label.setPalette(saved);
+    double ink = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             ink += 255 - qGray(image.pixel(x, y));
         }
     }
-    return ink;
+    return ink / (scale * scale);
 }
 
-TEST_F(FormLayout, BoldHeadingsPutVisiblyMoreInkOnTheScreenThanRegularText) {
-    for (const QString& name : BoldLabels) {
-        SCOPED_TRACE(name.toStdString());
-        QLabel* label = Form().findChild<QLabel*>(name);
-        ASSERT_NE(label, nullptr);
-        const int bold = Ink(label->font(), label->text());
-        const int regular = Ink(WindowFont(), label->text());
-        // Bold strokes carry about half as much ink again; a regular face that is only
-        // flagged bold differs by a few stray pixels.
-        EXPECT_GE(bold * 4, regular * 5) << bold << " ink against " << regular;
+TEST_F(FormLayout, BoldHeadingsPutVisiblyMoreInkOnTheScreenThanRegularTextAtEveryScale) {
+    // The screen's own scale (QT_SCALE_FACTOR) comes on top of these.
+    for (const qreal scale : {1.0, 1.5, 2.0, 3.0}) {
+        for (const QString& name : BoldLabels) {
+            SCOPED_TRACE(name.toStdString() + " at " + std::to_string(scale));
+            QLabel* label = Form().findChild<QLabel*>(name);
+            ASSERT_NE(label, nullptr);
+            QLabel regular(label->text());
+            regular.setTextFormat(Qt::PlainText);
+            regular.setFont(WindowFont());
+            regular.resize(label->size());
+            const double bold = Ink(*label, scale);
+            const double plain = Ink(regular, scale);
+            // Bold strokes carry about half as much ink again; a regular face that is only
+            // flagged bold, or emboldened for a smaller size, differs by a few stray pixels.
+            EXPECT_GE(bold * 4, plain * 5) << bold << " ink against " << plain;
+        }
     }
     Form().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form()));
