@@ -30,6 +30,15 @@ constexpr std::size_t MaxHistoryBytes = std::size_t{256} << 20;
     return (static_cast<unsigned char>(c) & 0xC0u) == 0x80u;
 }
 
+// What a character costs the text widget to lay out (see CellTextModel).
+[[nodiscard]] std::size_t CostOf(const Utf8Char& c) noexcept {
+    return c.CodePoint < 0x0300 ? c.Bytes : CellTextModel::ExoticCost;
+}
+
+[[nodiscard]] std::size_t CharCost(std::string_view text, std::size_t at) noexcept {
+    return CostOf(DecodeUtf8Char(text, at));
+}
+
 } // namespace
 
 void CellTextModel::SetWholeText(std::string_view text) {
@@ -54,25 +63,56 @@ void CellTextModel::SetWholeText(std::string_view text) {
 }
 
 void CellTextModel::PlaceWindow(std::size_t caret) {
-    const std::size_t size = mWhole.size();
+    const std::string_view whole(mWhole.data(), mWhole.size());
+    const std::size_t size = whole.size();
     caret = std::min(caret, size);
-    std::size_t begin = 0;
-    std::size_t end = size;
-    if (size > WindowBytes) {
-        begin = caret > WindowBytes / 2 ? caret - WindowBytes / 2 : 0;
-        end = std::min(size, begin + WindowBytes);
-        begin = end - WindowBytes;
-        // Cut between characters: a continuation byte belongs to the character before it.
-        for (int k = 0; k < 3 && begin > 0 && IsContinuation(mWhole[begin]); ++k) {
-            --begin;
-        }
-        for (int k = 0; k < 3 && end < size && IsContinuation(mWhole[end]); ++k) {
-            --end;
-        }
+    // A caret inside a character stands before it.
+    while (caret > 0 && caret < size && IsContinuation(whole[caret])) {
+        --caret;
     }
+    std::size_t begin = caret;
+    std::size_t end = caret;
+    std::size_t cost = 0;
+    // Half the budget before the caret, the rest after it, and what the end leaves unused
+    // before it again; cuts fall between characters.
+    const auto takeBefore = [&](std::size_t budget) {
+        while (begin > 0) {
+            std::size_t start = begin - 1;
+            for (int k = 0; k < 3 && start > 0 && IsContinuation(whole[start]); ++k) {
+                --start;
+            }
+            const std::size_t c = std::max(CharCost(whole, start), begin - start);
+            if (cost + c > budget) {
+                break;
+            }
+            cost += c;
+            begin = start;
+        }
+    };
+    takeBefore(WindowBytes / 2);
+    while (end < size) {
+        const Utf8Char c = DecodeUtf8Char(whole, end);
+        const std::size_t charCost = CostOf(c);
+        if (cost + charCost > WindowBytes) {
+            break;
+        }
+        cost += charCost;
+        end += c.Bytes;
+    }
+    takeBefore(WindowBytes);
     mWinBegin = begin;
     mWinEnd = end;
     ReadWindow();
+}
+
+std::size_t CellTextModel::ShapingCost(std::string_view text) noexcept {
+    std::size_t cost = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const Utf8Char c = DecodeUtf8Char(text, at);
+        cost += CostOf(c);
+        at += c.Bytes;
+    }
+    return cost;
 }
 
 void CellTextModel::ReadWindow() {
@@ -81,19 +121,25 @@ void CellTextModel::ReadWindow() {
 
 bool CellTextModel::WindowShouldFollow(qsizetype position, qsizetype shownUnits) const noexcept {
     const bool wholeShown = ShowsStart() && ShowsEnd();
-    const std::size_t shownBytes = mWinEnd - mWinBegin;
-    if (mWholeSelected || (wholeShown && shownBytes <= 2 * WindowBytes)) {
+    const bool tooLarge = WindowTooLarge();
+    if (mWholeSelected || (wholeShown && !tooLarge)) {
         return false;
     }
-    const bool nearStart = !ShowsStart() && position < WindowMargin;
-    const bool nearEnd = !ShowsEnd() && shownUnits - position < WindowMargin;
-    const bool unfit =
-        shownBytes > 2 * WindowBytes || (!wholeShown && mWhole.size() <= WindowBytes);
-    return nearStart || nearEnd || unfit;
+    // The margin stays well inside a window of costly characters.
+    const qsizetype margin = std::min(WindowMargin, shownUnits / 4);
+    const bool nearStart = !ShowsStart() && position < margin;
+    const bool nearEnd = !ShowsEnd() && shownUnits - position < margin;
+    // A cost is never below the bytes, so a text of more bytes than the budget never fits.
+    const bool fitsWhole =
+        mWhole.size() <= WindowBytes &&
+        ShapingCost(std::string_view(mWhole.data(), mWhole.size())) <= WindowBytes;
+    return nearStart || nearEnd || tooLarge || (!wholeShown && fitsWhole);
 }
 
 bool CellTextModel::WindowTooLarge() const noexcept {
-    return mWinEnd - mWinBegin > 2 * WindowBytes;
+    const std::size_t bytes = mWinEnd - mWinBegin;
+    return bytes > 2 * WindowBytes ||
+           ShapingCost(std::string_view(mWhole.data() + mWinBegin, bytes)) > 2 * WindowBytes;
 }
 
 std::size_t CellTextModel::OffsetOf(qsizetype position) const noexcept {
@@ -174,6 +220,23 @@ bool CellTextModel::ApplyWindowEdit(const QString& edited, const Selection& befo
     // The window's bytes as they now read.
     ReadWindow();
     return mShown != edited;
+}
+
+std::size_t CellTextModel::ReplaceSelection(std::string_view text, const Selection& before) {
+    std::size_t from = 0;
+    std::size_t to = mWhole.size();
+    if (!before.Whole) {
+        from = std::min({before.Caret, before.Anchor, mWhole.size()});
+        to = std::min(std::max(before.Caret, before.Anchor), mWhole.size());
+    }
+    mWholeSelected = false;
+    Change change{from, mWhole.substr(from, to - from), Text(text.data(), text.size()),
+                  EditKind::Other, before};
+    std::erase_if(change.Inserted, IsForbiddenByte);
+    mWhole.replace(from, to - from, change.Inserted);
+    const std::size_t caret = from + change.Inserted.size();
+    Record(std::move(change));
+    return caret;
 }
 
 std::optional<CellTextModel::Selection> CellTextModel::Undo() {

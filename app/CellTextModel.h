@@ -15,10 +15,14 @@ namespace app {
 // the window of it that the line edit shows and edits, the writing of each edit of the window
 // into the whole text, and the history of changes of the whole text.
 //
-// The window holds at most WindowBytes of the text around the caret, cut only between
-// characters; a text that fits is shown whole. An edit of the window replaces just the
-// characters that changed, so the bytes outside a change stay as they were (also bytes that are
-// no well-formed UTF-8). While the whole text is selected an edit replaces all of it.
+// The window holds the text around the caret up to a shaping cost of WindowBytes, cut only
+// between characters; a text that fits is shown whole. A character before U+0300 costs its
+// bytes; any other (combining marks, other scripts, symbols) costs ExoticCost: laying out a run
+// of combining marks grows with the square of its length, and characters of many scripts make
+// the text widget look for fonts of each, so a window of such text is kept short. An edit of the
+// window replaces just the characters that changed, so the bytes outside a change stay as they were
+// (also bytes that are no well-formed UTF-8). While the whole text is selected an edit replaces all
+// of it.
 //
 // The text never holds U+0000 or U+0001 (the file's separators): SetWholeText drops them, and
 // WithoutForbidden takes them out of an edited window before it is applied.
@@ -29,6 +33,7 @@ namespace app {
 class CellTextModel {
 public:
     static constexpr std::size_t WindowBytes = 8192;
+    static constexpr std::size_t ExoticCost = 16;
 
     // What made a change: runs of typed characters, of Backspace and of Delete are merged.
     enum class EditKind { Typing, Backspace, Delete, Other };
@@ -78,6 +83,13 @@ public:
     // well-formed UTF-8 can make them read differently); Window() then has what to show.
     [[nodiscard]] bool ApplyWindowEdit(const QString& edited, const Selection& before,
                                        EditKind kind);
+
+    // Replaces the selection before (or the whole text, when it is selected) with text (UTF-8,
+    // without U+0000 and U+0001), as one change of its own: a paste, a drop. Returns the offset
+    // after the inserted text. The window is not moved; PlaceWindow shows the caret.
+    [[nodiscard]] std::size_t ReplaceSelection(std::string_view text, const Selection& before);
+    // The shaping cost of the bytes of text (see above).
+    [[nodiscard]] static std::size_t ShapingCost(std::string_view text) noexcept;
 
     // --- History ---
     [[nodiscard]] bool CanUndo() const noexcept { return mDone > 0; }

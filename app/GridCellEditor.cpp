@@ -6,10 +6,12 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QStyleHints>
 #include <algorithm>
@@ -180,6 +182,59 @@ void GridCellEditor::NoteSelection() {
     }
 }
 
+void GridCellEditor::PasteFrom(QClipboard::Mode mode) {
+    // Qt's text widgets are not safe with a clipboard that holds nothing: a paste of nothing
+    // does nothing.
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData(mode);
+    if (mime == nullptr || !mime->hasText()) {
+        return;
+    }
+    InsertText(mime->text());
+}
+
+void GridCellEditor::InsertText(const QString& text) {
+    // The text goes into the whole text and the window is placed after it, so the line edit
+    // lays out no more than a window, however long or costly the pasted text.
+    const Selection before{mModel.OffsetOf(cursorPosition()), AnchorOffset(),
+                           mModel.WholeSelected()};
+    const QByteArray bytes = text.toUtf8();
+    const std::size_t caret = mModel.ReplaceSelection(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), before);
+    mModel.EndRun();
+    ShowWindow(caret, caret);
+    mChanged = true;
+    emit CellTextChanged();
+}
+
+void GridCellEditor::mouseReleaseEvent(QMouseEvent* event) {
+    RunGuarded(this, [&] {
+        // The middle button pastes the selection of the screen, as every X program does.
+        if (event->button() == Qt::MiddleButton &&
+            QGuiApplication::clipboard()->supportsSelection() && !isReadOnly()) {
+            setCursorPosition(cursorPositionAt(event->position().toPoint()));
+            mModel.SetWholeSelected(false);
+            PasteFrom(QClipboard::Selection);
+            event->accept();
+            return;
+        }
+        QLineEdit::mouseReleaseEvent(event);
+    });
+}
+
+void GridCellEditor::dropEvent(QDropEvent* event) {
+    RunGuarded(this, [&] {
+        const QMimeData* mime = event->mimeData();
+        if (mime == nullptr || !mime->hasText() || event->source() == this) {
+            QLineEdit::dropEvent(event); // a move within the editor stays the line edit's
+            return;
+        }
+        setCursorPosition(cursorPositionAt(event->position().toPoint()));
+        mModel.SetWholeSelected(false);
+        InsertText(mime->text());
+        event->acceptProposedAction();
+    });
+}
+
 GridCellEditor::Selection GridCellEditor::SelectionBeforeChange() const {
     return {mModel.OffsetOf(mNotedCaret), mModel.OffsetOf(mNotedAnchor), mModel.WholeSelected()};
 }
@@ -272,12 +327,8 @@ void GridCellEditor::keyPressEvent(QKeyEvent* event) {
             return;
         }
         if (event->matches(QKeySequence::Paste)) {
-            // Qt's text widgets are not safe with a clipboard that holds nothing: a paste of
-            // nothing does nothing.
-            const QMimeData* mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-            if (mime == nullptr || !mime->hasText()) {
-                return;
-            }
+            PasteFrom(QClipboard::Clipboard);
+            return;
         }
         if (event->matches(QKeySequence::SelectAll)) {
             SelectWholeText();
@@ -342,7 +393,8 @@ void GridCellEditor::contextMenuEvent(QContextMenuEvent* event) {
         add("edit-copy", EntryText("&Copy", QKeySequence::Copy), selected,
             [this] { CopyOrCut(false); });
         add("edit-paste", EntryText("&Paste", QKeySequence::Paste),
-            !QGuiApplication::clipboard()->text().isEmpty(), [this] { paste(); });
+            !QGuiApplication::clipboard()->text().isEmpty(),
+            [this] { PasteFrom(QClipboard::Clipboard); });
         // Delete removes the whole text while it is selected.
         add("edit-delete", QLineEdit::tr("Delete"), selected, [this] { del(); });
         menu->addSeparator();

@@ -2,6 +2,7 @@
 
 #include "app/CellTextModel.h"
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QString>
 #include <cstddef>
@@ -79,6 +80,8 @@ protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     using EditKind = CellTextModel::EditKind;
@@ -96,6 +99,10 @@ private:
     void NoteSelection();
     // Copy or cut, of the whole text while it is selected.
     void CopyOrCut(bool cut);
+    // Pastes the text of the clipboard (or of the screen's selection) in place of the
+    // selection, through the whole text; nothing when it holds no text.
+    void PasteFrom(QClipboard::Mode mode);
+    void InsertText(const QString& text);
     void RestoreSelection(const Selection& selection);
     [[nodiscard]] static EditKind KindOf(const QKeyEvent* event);
 

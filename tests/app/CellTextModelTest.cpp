@@ -1,6 +1,8 @@
 #include "app/CellTextModel.h"
 
+#include <QList>
 #include <QString>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -138,6 +140,64 @@ TEST(CellTextModelTest, AHugeTextShowsAWindowCutBetweenCharacters) {
         EXPECT_EQ(model.PositionOf(model.OffsetOf(10)), 10);
         EXPECT_EQ(model.OffsetOf(window.size()) - start,
                   static_cast<std::size_t>(window.toUtf8().size()));
+    }
+}
+
+TEST(CellTextModelTest, AWindowOfCostlyCharactersStaysShortWhateverTheirBytes) {
+    // Laying out 10,000 combining marks on one letter, or 10,000 characters of many scripts,
+    // stalls the window for a second; the window keeps such text to what lays out at once.
+    std::string marks = "a";
+    std::string scripts;
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 10'000; ++i) {
+        marks += "\xcc\x81"; // U+0301
+        seed = seed * 1'103'515'245u + 12'345u;
+        const char32_t c = 0x0300 + (seed >> 8) % 0xD000; // below the surrogates
+        scripts += QString::fromUcs4(&c, 1).toStdString();
+    }
+    const std::size_t mostShown = CellTextModel::WindowBytes / CellTextModel::ExoticCost;
+    for (const std::string* text : {&marks, &scripts}) {
+        CellTextModel model;
+        model.SetWholeText(*text);
+        for (const std::size_t caret : {std::size_t{0}, text->size() / 2 + 1, text->size()}) {
+            model.PlaceWindow(caret);
+            const QString& window = model.Window();
+            EXPECT_LE(static_cast<std::size_t>(window.toUcs4().size()), mostShown + 1);
+            EXPECT_GE(static_cast<std::size_t>(window.toUcs4().size()), mostShown - 1);
+            EXPECT_FALSE(window.contains(QChar::ReplacementCharacter));
+            EXPECT_LE(model.OffsetOf(0), caret);
+            EXPECT_GE(model.OffsetOf(window.size()), std::min(caret, text->size()));
+        }
+    }
+}
+
+TEST(CellTextModelTest, APasteReplacesTheSelectionAsOneChangeWithoutTheSeparators) {
+    struct Case {
+        const char* name;
+        CellTextModel::Selection before;
+        std::string_view pasted;
+        std::string_view after;
+        std::size_t caret;
+    };
+    const Case cases[] = {
+        {"at the caret", {2, 2, false}, "XY", "abXYcdef", 4},
+        {"over a selection made backwards", {4, 1, false}, "-", "a-ef", 2},
+        {"over the whole text", {0, 0, true}, "new", "new", 3},
+        {"without U+0000 and U+0001",
+         {6, 6, false},
+         std::string_view("x\0y\x01", 4),
+         "abcdefxy",
+         8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CellTextModel model;
+        model.SetWholeText("abcdef");
+        EXPECT_EQ(model.ReplaceSelection(c.pasted, c.before), c.caret);
+        EXPECT_EQ(model.WholeText(), c.after);
+        ASSERT_TRUE(model.Undo().has_value());
+        EXPECT_EQ(model.WholeText(), "abcdef");
+        EXPECT_FALSE(model.CanUndo());
     }
 }
 
