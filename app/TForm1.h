@@ -5,6 +5,7 @@
 #include "holiday/HolidayTable.h"
 #include "rules/LocaleDateSettings.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -21,6 +22,7 @@ namespace app {
 
 class HolidayGrid;
 class ReportMemo;
+class YearViewDialog;
 
 // The program's one window `Form1`: the panel `Panel1` with the command buttons, the option
 // check boxes, the report box `Memo1` and the legend, and below it the grid `sg` over the one
@@ -90,6 +92,10 @@ public:
     // the right, never beyond the last row or column. key is left unchanged.
     void sgKeyDown(QObject* sender, int& key, Qt::KeyboardModifiers shift);
 
+    // Opens the year view of configuration column col (5 on), one for the window: a second
+    // call raises it and switches it to col.
+    void ShowYearView(std::int32_t col);
+
     // Easter Sunday of year.
     void Ostern(std::uint16_t& oday, std::uint16_t& omon, std::int32_t year) const;
 
@@ -154,6 +160,8 @@ private:
     std::string mOpenWhenShown;
     // The opened file, while it holds what the table could not take.
     LossyFile mLossyFile;
+    // Observes the table, so the destructor deletes it before the table goes.
+    QPointer<YearViewDialog> mYearView;
 };
 
 } // namespace app
