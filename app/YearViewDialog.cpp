@@ -128,6 +128,8 @@ YearViewDialog::YearViewDialog(holiday::HolidayTable& table,
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
     splitter->setChildrenCollapsible(false);
+    List->setMinimumWidth(200);
+    splitter->setSizes({780, 300});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);

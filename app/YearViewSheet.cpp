@@ -173,8 +173,10 @@ void YearViewSheet::PaintMonth(QPainter& painter, const Layout& layout, int mont
         const QColor colour = DayTextColour(date, text);
         if (!holidays.empty()) {
             const QColor tint = ColourOf(*mHolidays.ColourOn(date), text);
+            const rules::DayColour strongest = *mHolidays.ColourOn(date);
             painter.fillRect(cell.adjusted(1, 1, -1, -1),
-                             Blend(palette.color(QPalette::Base), tint, 0.16));
+                             Blend(palette.color(QPalette::Base), tint,
+                                   strongest == rules::DayColour::TitleOnly ? 0.1 : 0.16));
         }
         if (selected && *selected == date) {
             const double width = std::max(1.0, layout.CellHeight * (focused ? 0.12 : 0.07));
