@@ -13,6 +13,7 @@
 #include "app/ShownText.h"
 #include "app/TextWidthMeter.h"
 #include "app/WindowShortcuts.h"
+#include "app/YearViewDialog.h"
 #include "rules/Easter.h"
 #include "rules/RuleColumns.h"
 #include "rules/RuleWalk.h"
@@ -216,7 +217,9 @@ TForm1::TForm1(QWidget* parent)
 }
 
 TForm1::~TForm1() {
-    // The grid observes the table, which is a member and would go before the children.
+    // The grid and the year view observe the table, which is a member and would go before
+    // the children.
+    delete mYearView.data();
     delete sg;
     sg = nullptr;
 }
@@ -549,6 +552,13 @@ void TForm1::sgKeyDown(QObject* /*sender*/, int& key, Qt::KeyboardModifiers /*sh
     // The move only: the grid's own handling of the same key press then opens or closes the
     // editor.
     sg->MoveByEnter(returndown->isChecked() ? EnterMove::Down : EnterMove::Right);
+}
+
+void TForm1::ShowYearView(std::int32_t col) {
+    if (mYearView == nullptr) {
+        mYearView = new YearViewDialog(mTable, mLocaleSettings, this);
+    }
+    mYearView->ShowColumn(col);
 }
 
 void TForm1::Ostern(std::uint16_t& oday, std::uint16_t& omon, std::int32_t year) const {

@@ -27,6 +27,7 @@ namespace app {
 class HelpWindow;
 class HolidayGrid;
 class ReportMemo;
+class YearViewDialog;
 
 // The program's one window `Form1`: the panel `Panel1` with the command buttons, the option
 // check boxes, the report box `Memo1` and the legend, and below it the grid `sg` over the one
@@ -104,6 +105,9 @@ public:
     // into view, and the grid takes the keyboard focus, which the error box gives back to it
     // once it is closed, so that typing corrects the cell.
     void ShowFaultyCell(const rules::ERuleError& error);
+    // Opens the year view of configuration column col (5 on), one for the window: a second
+    // call raises it and switches it to col.
+    void ShowYearView(std::int32_t col);
 
     // Easter Sunday of year.
     void Ostern(std::uint16_t& oday, std::uint16_t& omon, std::int32_t year) const;
@@ -171,6 +175,8 @@ private:
     // The opened file, while it holds what the table could not take.
     LossyFile mLossyFile;
     QPointer<HelpWindow> mHelp;
+    // Observes the table, so the destructor deletes it before the table goes.
+    QPointer<YearViewDialog> mYearView;
 };
 
 } // namespace app
