@@ -44,7 +44,7 @@ public:
 
     // The timing, and a cancel without a person: tests set them, and put them back.
     struct Settings {
-        std::chrono::milliseconds TurnInterval{40};
+        std::chrono::milliseconds TurnInterval{30};
         std::chrono::milliseconds ShowDelay{500};
         // The work is cancelled at this turn (counted from 1 in each LongWork); 0: never.
         int CancelAtTurn = 0;

@@ -268,7 +268,7 @@ public:
     }
 
 private:
-    static constexpr std::int64_t SyncStep = std::int64_t{8} << 20;
+    static constexpr std::int64_t SyncStep = std::int64_t{2} << 20;
     int mFd;
     std::int64_t mStarted = 0; // bytes before this offset were sent
 };
