@@ -44,6 +44,21 @@ private:
     const LocaleDateSettings& mSettings;
 };
 
+// The progress of reading the rules, which tells the row reached of RowCount, as the first
+// RowCount units of the whole report's total.
+class ReadingProgress final : public holiday::WorkProgress {
+public:
+    ReadingProgress(holiday::WorkProgress& report, std::int64_t total)
+        : mReport(report), mTotal(total) {}
+    [[nodiscard]] bool Advance(std::int64_t done, std::int64_t /*total*/) override {
+        return mReport.Advance(done, mTotal);
+    }
+
+private:
+    holiday::WorkProgress& mReport;
+    std::int64_t mTotal;
+};
+
 } // namespace
 
 void BuildTestReport(const holiday::HolidayTable& table, const LocaleDateSettings& settings,
@@ -54,9 +69,12 @@ void BuildTestReport(const holiday::HolidayTable& table, const LocaleDateSetting
     }
     constexpr int ProgressLines = 1 << 10;
     RuleWalk walk(table);
-    walk.Prepare(progress);
     const std::int64_t rows = table.RowCount();
     const std::int64_t total = (std::max(lastYear - firstYear + 1, 0) + 1) * rows;
+    if (progress != nullptr) {
+        ReadingProgress reading(*progress, total);
+        walk.Prepare(&reading);
+    }
     std::int64_t reached = rows; // the units of the years before
     int lines = 0;
     std::string line;
