@@ -1,10 +1,14 @@
 #include "app/FileCommands.h"
 
+#include "app/LongWork.h"
 #include "app/MessageBoxes.h"
+#include "app/PathText.h"
+#include "holiday/Exception.h"
 #include "holiday/FilePaths.h"
 #include "holiday/HolidayFile.h"
 #include "holiday/HolidayFileReader.h"
 
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,22 +46,45 @@ void FormShowCommand(HolidayFileDialog& openDialog, const std::string& programFi
 
 namespace {
 
+// Starts the long work of a command on the file at path in started, when it has a window;
+// returns its progress, or null.
+holiday::WorkProgress* StartWork(std::optional<LongWork>& started, const WorkWindow& work,
+                                 const std::string& path) {
+    if (work.Window == nullptr) {
+        return nullptr;
+    }
+    started.emplace(work.Window, work.Label + QLatin1Char('\n') +
+                                     PathToQString(NameOfFile(holiday::ShownPath(path))));
+    return &*started;
+}
+
 // The open command's steps after the dialog returned path.
 void OpenConfirmedPath(holiday::HolidayTable& table, HolidayFileDialog& saveDialog,
-                       const std::string& path, const std::function<void()>& confExit,
-                       LossyFile& lossy) {
+                       const std::string& path, const AutosizeColumns& autosize, LossyFile& lossy,
+                       const WorkWindow& work) {
     if (!FileExists(path)) {
         return;
     }
     // Opens first: a file that cannot be opened leaves the table as it was.
     holiday::HolidayFileReader reader(path);
+    std::optional<LongWork> longWork;
+    holiday::WorkProgress* const progress = StartWork(longWork, work, path);
+    const std::unique_ptr<holiday::HolidayTable> read = table.OpenResetCopy();
     holiday::ReadLosses losses;
     try {
-        losses = holiday::OpenHolidayFile(table, reader);
+        losses = reader.ReadInto(*read, holiday::TextEncoding::Utf8, progress);
+    } catch (const holiday::EAbort&) {
+        throw; // cancelled: the table stays as it was
     } catch (...) {
+        table.TakeOver(*read); // what was read up to the error
         lossy.Remember(path);
         throw;
     }
+    if (autosize) {
+        autosize(*read, progress);
+    }
+    longWork.reset();
+    table.TakeOver(*read);
     if (losses.Empty()) {
         lossy.Forget();
     } else {
@@ -65,9 +92,6 @@ void OpenConfirmedPath(holiday::HolidayTable& table, HolidayFileDialog& saveDial
     }
     saveDialog.SetInitialDir(FolderOfFile(path));
     saveDialog.SetFileName(NameOfFile(path));
-    if (confExit) {
-        confExit();
-    }
     if (!losses.Empty()) {
         ShowReadLosses(holiday::ShownPath(path), losses);
     }
@@ -76,23 +100,23 @@ void OpenConfirmedPath(holiday::HolidayTable& table, HolidayFileDialog& saveDial
 } // namespace
 
 void OpenCommand(holiday::HolidayTable& table, HolidayFileDialog& openDialog,
-                 HolidayFileDialog& saveDialog, const std::function<void()>& confExit,
-                 LossyFile& lossy) {
+                 HolidayFileDialog& saveDialog, const AutosizeColumns& autosize, LossyFile& lossy,
+                 const WorkWindow& work) {
     if (!openDialog.Execute()) {
         return;
     }
-    OpenConfirmedPath(table, saveDialog, openDialog.FileName(), confExit, lossy);
+    OpenConfirmedPath(table, saveDialog, openDialog.FileName(), autosize, lossy, work);
 }
 
 void OpenPathCommand(holiday::HolidayTable& table, HolidayFileDialog& openDialog,
                      HolidayFileDialog& saveDialog, const std::string& path,
-                     const std::function<void()>& confExit, LossyFile& lossy) {
+                     const AutosizeColumns& autosize, LossyFile& lossy, const WorkWindow& work) {
     openDialog.SetFileName(path);
-    OpenConfirmedPath(table, saveDialog, path, confExit, lossy);
+    OpenConfirmedPath(table, saveDialog, path, autosize, lossy, work);
 }
 
 void SaveCommand(const holiday::HolidayTable& table, HolidayFileDialog& saveDialog,
-                 LossyFile& lossy) {
+                 LossyFile& lossy, const WorkWindow& work) {
     if (!saveDialog.Execute()) {
         return;
     }
@@ -101,7 +125,11 @@ void SaveCommand(const holiday::HolidayTable& table, HolidayFileDialog& saveDial
     if (replacesLossyFile && !ConfirmReplacingLossyFile(holiday::ShownPath(path))) {
         return;
     }
-    holiday::SaveToFile(table, path, holiday::TextEncoding::Utf8);
+    {
+        std::optional<LongWork> longWork;
+        holiday::SaveToFile(table, path, holiday::TextEncoding::Utf8,
+                            StartWork(longWork, work, path));
+    }
     if (replacesLossyFile) {
         lossy.Forget(); // the file now holds what the table shows
     }

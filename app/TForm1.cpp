@@ -8,6 +8,7 @@
 #include "app/HolidayGrid.h"
 #include "app/ImportCommand.h"
 #include "app/LegendHeading.h"
+#include "app/LongWork.h"
 #include "app/PathText.h"
 #include "app/ReportMemo.h"
 #include "app/ShownText.h"
@@ -24,6 +25,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QFrame>
@@ -36,6 +38,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -445,9 +448,17 @@ void TForm1::FormShow(QObject* /*sender*/) {
                     PathToStdString(QDir::homePath()));
 }
 
+WorkWindow TForm1::FileWork(const QPushButton* button) {
+    return {this, button->text()};
+}
+
 void TForm1::OpenFile(const std::string& path) {
     OpenPathCommand(
-        mTable, OpenDialog1, SaveDialog1, path, [this] { ConfExit(nullptr); }, mLossyFile);
+        mTable, OpenDialog1, SaveDialog1, path,
+        [this](holiday::HolidayTable& table, holiday::WorkProgress* progress) {
+            SizeConfigColumns(table, progress);
+        },
+        mLossyFile, FileWork(Button8));
 }
 
 void TForm1::ImportCalendar(const std::string& path) {
@@ -456,11 +467,15 @@ void TForm1::ImportCalendar(const std::string& path) {
 
 void TForm1::Button8Click(QObject* /*sender*/) {
     OpenCommand(
-        mTable, OpenDialog1, SaveDialog1, [this] { ConfExit(nullptr); }, mLossyFile);
+        mTable, OpenDialog1, SaveDialog1,
+        [this](holiday::HolidayTable& table, holiday::WorkProgress* progress) {
+            SizeConfigColumns(table, progress);
+        },
+        mLossyFile, FileWork(Button8));
 }
 
 void TForm1::Button1Click(QObject* /*sender*/) {
-    SaveCommand(mTable, SaveDialog1, mLossyFile);
+    SaveCommand(mTable, SaveDialog1, mLossyFile, FileWork(Button1));
 }
 
 void TForm1::Button2Click(QObject* /*sender*/) {
@@ -483,30 +498,57 @@ void TForm1::Button6Click(QObject* /*sender*/) {
 }
 
 void TForm1::ConfExit(QObject* /*sender*/) {
+    LongWork work(this, Button7->text());
+    SizeConfigColumns(mTable, &work);
+}
+
+void TForm1::SizeConfigColumns(holiday::HolidayTable& table,
+                               holiday::WorkProgress* progress) const {
     // Measured in the ordinary cell font also while row 0 is fixed and drawn in Arial.
     TextWidthMeter metrics(sg->CellFont());
-    const holiday::HolidayTable::NotificationBatch batch(mTable);
+    // The widths are set in slices of about SliceTime, each told to the view at once; progress
+    // hears of each slice.
+    constexpr qint64 SliceTime = 20;
+    constexpr int ColumnsPerCheck = 64;
+    QElapsedTimer slice;
+    slice.start();
+    std::optional<holiday::HolidayTable::NotificationBatch> batch;
+    batch.emplace(table);
+    int unchecked = 0;
+    const std::int32_t cols = table.ColCount();
+    auto set = [&](std::int32_t col, int width) {
+        table.SetColWidth(col, width);
+        if (++unchecked < ColumnsPerCheck) {
+            return;
+        }
+        unchecked = 0;
+        if (progress != nullptr && slice.elapsed() >= SliceTime) {
+            batch.reset();
+            holiday::AdvanceOrAbort(progress, col, cols);
+            batch.emplace(table);
+            slice.start();
+        }
+    };
     // One walk along the header row: a wide row costs its length, not its square.
-    const std::int32_t cols = mTable.ColCount();
     const int emptyWidth = metrics.Width(QString()) + AutosizePadding;
     std::int32_t next = rules::RuleColumnCount;
     std::int32_t col = 0;
     std::string_view header;
-    for (auto entries = mTable.Cells().Entries(0); entries.Next(col, header) && col < cols;) {
+    for (auto entries = table.Cells().Entries(0); entries.Next(col, header) && col < cols;) {
         if (col < rules::RuleColumnCount) {
             continue;
         }
         for (; next < col; ++next) {
-            mTable.SetColWidth(next, emptyWidth);
+            set(next, emptyWidth);
         }
         // A header longer than MaxMeasuredHeader characters measures as its start: wider than
         // any screen already, and a huge one would take seconds to lay out.
         const QString text = Utf8Prefix(header, MaxMeasuredHeader);
-        mTable.SetColWidth(col, metrics.Width(text) + AutosizePadding);
         next = col + 1;
+        set(col, metrics.Width(text) + AutosizePadding);
     }
     for (; next < cols; ++next) {
-        mTable.SetColWidth(next, emptyWidth);
+        set(next, emptyWidth);
     }
 }
 
@@ -519,18 +561,30 @@ void TForm1::CheckBox2Click(QObject* /*sender*/) {
 }
 
 void TForm1::Button3Click(QObject* /*sender*/) {
-    Memo1->Clear();
-    // Each line goes into the box at once; the box lays the text out when the report ends.
-    const ReportMemo::AppendScope appending(*Memo1);
     try {
-        rules::BuildTestReport(mTable, mLocaleSettings,
-                               [this](std::string_view lead, std::string_view title) {
-                                   Memo1->AppendReportLine(lead, title);
-                               });
+        RunTestReport();
     } catch (const rules::ERuleError& error) {
+        // The faulty rule leaves "test" here, its progress closed and every line before it in
+        // Memo1; the error display shows its message, and the faulty cell is current.
         ShowFaultyCell(error);
         throw;
     }
+}
+
+void TForm1::RunTestReport() {
+    Memo1->Clear();
+    // The settings as the report starts: a change of the locale while it runs counts from the
+    // next report on.
+    const rules::LocaleDateSettings settings = mLocaleSettings;
+    LongWork work(this, Button3->text());
+    // Each line goes into the box at once; the box lays the text out when the report ends.
+    const ReportMemo::AppendScope appending(*Memo1);
+    rules::BuildTestReport(
+        mTable, settings,
+        [this](std::string_view lead, std::string_view title) {
+            Memo1->AppendReportLine(lead, title);
+        },
+        rules::FirstReportYear, rules::LastReportYear, &work);
 }
 
 void TForm1::ShowFaultyCell(const rules::ERuleError& error) {

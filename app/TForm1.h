@@ -81,7 +81,8 @@ public:
     void Button5Click(QObject* sender); // add col: ColCount + 1
     void Button6Click(QObject* sender); // delete last col: ColCount - 1 while above 5
     // autosize col width: each column from 5 on becomes as wide as its header text (row 0)
-    // in the ordinary cell font, plus 10 pixels. Also run after a file was opened.
+    // in the ordinary cell font, plus 10 pixels. Also run after a file was opened. A cancel of
+    // its progress keeps the widths set before it.
     void ConfExit(QObject* sender);
     // Fixed 1st column: FixedCols 1 when checked, else 0. Throws EInvalidGridOperation when
     // the table has a single column; the box keeps its new tick.
@@ -90,7 +91,8 @@ public:
     // EInvalidGridOperation when the table has a single row; the box keeps its new tick.
     void CheckBox2Click(QObject* sender);
     // test: empties Memo1 and appends the report line by line. Throws EConvertError at the
-    // first faulty rule, after every line before it was appended.
+    // first faulty rule, after every line before it was appended. A cancel of its progress
+    // ends it silently (EAbort), the lines so far in Memo1.
     void Button3Click(QObject* sender);
     // Runs before the grid's own handling of every key that reaches the grid or its cell
     // editor. On Enter it moves CurrentCell one row down (returndown ticked) or one column to
@@ -166,6 +168,13 @@ private:
     void BuildGrid();
     void BuildShortcuts();
     void SetTabOrder();
+    // Sizes the columns 5 and up of table as ConfExit does, telling progress (may be null) how
+    // far it is; EAbort when progress asks to stop, with the columns before sized.
+    void SizeConfigColumns(holiday::HolidayTable& table, holiday::WorkProgress* progress) const;
+    // The work of "test"; throws as Button3Click does, once its progress is closed.
+    void RunTestReport();
+    // Where the long work of the file commands shows its progress.
+    [[nodiscard]] WorkWindow FileWork(const QPushButton* button);
 
     // The grid observes the table; the destructor deletes the grid before the table goes.
     holiday::HolidayTable mTable;

@@ -202,6 +202,17 @@ void CellStore::DropBlock(const char* block) noexcept {
     }
 }
 
+void CellStore::TakeOver(CellStore&& other) noexcept {
+    if (&other == this) {
+        return;
+    }
+    const std::uint64_t revision = std::max(mRevision, other.mRevision) + 1;
+    *this = std::move(other);
+    other.ClearAll();
+    mRevision = revision;
+    other.mRevision = revision;
+}
+
 void CellStore::ClearAll() noexcept {
     ++mRevision;
     mPages.clear();

@@ -69,6 +69,10 @@ public:
     CellStore& operator=(CellStore&&) noexcept = default;
     ~CellStore() = default;
 
+    // Takes the texts and blocks of other, which is left empty; the revision moves past both,
+    // so that no view taken of either store before stays valid.
+    void TakeOver(CellStore&& other) noexcept;
+
     // Negative positions read as empty.
     [[nodiscard]] std::string Get(std::int32_t col, std::int32_t row) const;
     // The same text, valid until the store next changes.

@@ -245,6 +245,34 @@ void SyncFolder(const std::string& target) {
 }
 
 // The safe save of SaveToFile: write(sink) hands the file's bytes to sink.
+// Sends the bytes written to fd to the disk in steps of SyncStep: each step is started when it
+// is complete and waited for one step later, so that dirty pages never pile up and no single
+// wait (this one, or the sync at the end) takes long.
+class StreamingSync {
+public:
+    explicit StreamingSync(int fd) noexcept : mFd(fd) {}
+    void Written(std::int64_t end) noexcept {
+#if defined(__linux__)
+        while (end - mStarted >= SyncStep) {
+            (void)::sync_file_range(mFd, mStarted, SyncStep, SYNC_FILE_RANGE_WRITE);
+            if (mStarted >= SyncStep) {
+                (void)::sync_file_range(mFd, mStarted - SyncStep, SyncStep,
+                                        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                            SYNC_FILE_RANGE_WAIT_AFTER);
+            }
+            mStarted += SyncStep;
+        }
+#else
+        (void)end;
+#endif
+    }
+
+private:
+    static constexpr std::int64_t SyncStep = std::int64_t{2} << 20;
+    int mFd;
+    std::int64_t mStarted = 0; // bytes before this offset were sent
+};
+
 void SafeSave(const std::string& path, const std::function<void(const detail::ChunkSink&)>& write) {
     const std::string absolute = AbsolutePath(path);
     const std::string shownPath = NormalPath(absolute);
@@ -308,10 +336,12 @@ void SafeSave(const std::string& path, const std::function<void(const detail::Ch
     }
     try {
         std::int64_t written = 0;
-        write([fd = temp.Fd(), &written](const char* data, std::size_t size) {
+        StreamingSync sync(temp.Fd());
+        write([fd = temp.Fd(), &written, &sync](const char* data, std::size_t size) {
             ReserveRoom(fd, written, size);
             WriteAll(fd, data, size);
             written += static_cast<std::int64_t>(size);
+            sync.Written(written);
         });
     } catch (const std::system_error& e) {
         fail(e.code().value());
@@ -333,8 +363,11 @@ void SafeSave(const std::string& path, const std::function<void(const detail::Ch
 
 } // namespace
 
-void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding) {
-    SafeSave(path, [&table](const detail::ChunkSink& sink) { detail::WriteTable(table, sink); });
+void SaveToFile(const HolidayTable& table, const std::string& path, TextEncoding,
+                WorkProgress* progress) {
+    SafeSave(path, [&table, progress](const detail::ChunkSink& sink) {
+        detail::WriteTable(table, sink, progress);
+    });
 }
 
 void SaveBytesToFile(std::string_view bytes, const std::string& path) {
@@ -351,9 +384,10 @@ ReadLosses OpenHolidayFile(HolidayTable& table, const std::string& path) {
     return OpenHolidayFile(table, reader);
 }
 
-ReadLosses OpenHolidayFile(HolidayTable& table, HolidayFileReader& reader, TextEncoding encoding) {
+ReadLosses OpenHolidayFile(HolidayTable& table, HolidayFileReader& reader, TextEncoding encoding,
+                           WorkProgress* progress) {
     table.ResetForOpen();
-    return reader.ReadInto(table, encoding);
+    return reader.ReadInto(table, encoding, progress);
 }
 
 } // namespace holiday

@@ -24,9 +24,12 @@ class HolidayFileReader;
 // when the target may not be written, is locked by another process, is no regular file, or the
 // folder admits no new file; EFCreateError "Datei "%s" konnte nicht vollständig geschrieben werden.
 // %s" when writing, syncing or renaming fails. In both cases the old file stays intact and no
-// temporary file is left behind.
+// temporary file is left behind. progress (may be null) hears the rows written (WriteTable);
+// when it asks to stop, EAbort unwinds, likewise with the old file intact and no temporary file.
+// The bytes are sent to the disk as they are written, a few MiB behind, so that the last sync
+// has little left to wait for.
 void SaveToFile(const HolidayTable& table, const std::string& path,
-                TextEncoding = TextEncoding::Utf8);
+                TextEncoding = TextEncoding::Utf8, WorkProgress* progress = nullptr);
 
 // Saves bytes to path with the safe save of SaveToFile, which see: same links, permission
 // bits, lock, errors and guarantees.
@@ -41,9 +44,10 @@ ReadLosses LoadFromFile(HolidayTable& table, const std::string& path,
 // reset the table (ResetForOpen) and read; returns what the table could not take. Throws
 // EFOpenError; on an open failure the table is exactly as it was.
 ReadLosses OpenHolidayFile(HolidayTable& table, const std::string& path);
-// The same for a file already opened: resets the table and reads reader into it.
+// The same for a file already opened: resets the table and reads reader into it. progress as
+// for HolidayFileReader::ReadInto.
 ReadLosses OpenHolidayFile(HolidayTable& table, HolidayFileReader& reader,
-                           TextEncoding = TextEncoding::Utf8);
+                           TextEncoding = TextEncoding::Utf8, WorkProgress* progress = nullptr);
 
 namespace detail {
 

@@ -21,13 +21,22 @@ constexpr const char* StreamReadFailed = "Der Datenstrom konnte nicht vollständ
 // that stay where they are while the table is written (rows as read) go to flush directly.
 class ChunkedOutput {
 public:
-    explicit ChunkedOutput(const detail::ChunkSink& flush)
-        : mFlush(flush), mBuffer(new char[Capacity]) {}
+    ChunkedOutput(const detail::ChunkSink& flush, WorkProgress* progress, std::int32_t rows)
+        : mFlush(flush), mBuffer(new char[Capacity]), mProgress(progress), mRows(rows) {}
+
+    // The row being written, for the progress.
+    void AtRow(std::int32_t row) {
+        mRow = row;
+        if ((row & (ProgressRows - 1)) == 0) {
+            AdvanceOrAbort(mProgress, mRow, mRows);
+        }
+    }
 
     // Bytes that stay valid until the output is flushed; a run that continues the previous
     // one is joined to it.
     void PutShared(const char* data, std::size_t size) {
-        if (mSharedSize > 0 && mShared + mSharedSize == data) {
+        if (mSharedSize > 0 && mShared + mSharedSize == data &&
+            mSharedSize + size <= detail::MaxChunk) {
             mSharedSize += size;
             return;
         }
@@ -81,6 +90,8 @@ private:
     static constexpr std::size_t Capacity = 1 << 18;
     // Shared runs at least this long are not copied.
     static constexpr std::size_t DirectBytes = 1 << 16;
+    // Rows between two reports of progress when no chunk goes out.
+    static constexpr std::int32_t ProgressRows = 1 << 12;
 
     void EmitShared() {
         if (mSharedSize == 0) {
@@ -90,7 +101,9 @@ private:
         mSharedSize = 0;
         if (run.size() >= DirectBytes) {
             FlushBuffer();
-            mFlush(run.data(), run.size());
+            for (std::size_t at = 0; at < run.size(); at += detail::MaxChunk) {
+                Emit(run.data() + at, std::min(detail::MaxChunk, run.size() - at));
+            }
         } else {
             Copy(run);
         }
@@ -108,13 +121,21 @@ private:
     }
     void FlushBuffer() {
         if (mUsed > 0) {
-            mFlush(mBuffer.get(), mUsed);
+            const std::size_t used = mUsed;
             mUsed = 0;
+            Emit(mBuffer.get(), used);
         }
+    }
+    void Emit(const char* data, std::size_t size) {
+        mFlush(data, size);
+        AdvanceOrAbort(mProgress, mRow, mRows);
     }
 
     const detail::ChunkSink& mFlush;
     std::unique_ptr<char[]> mBuffer;
+    WorkProgress* mProgress;
+    std::int32_t mRows;
+    std::int32_t mRow = 0;
     std::size_t mUsed = 0;
     const char* mShared = nullptr;
     std::size_t mSharedSize = 0;
@@ -138,6 +159,7 @@ void WriteRows(const HolidayTable& table, ChunkedOutput& out) {
     const std::int32_t rows = table.RowCount();
     const CellStore& cells = table.Cells();
     for (std::int32_t r = 0; r < rows; ++r) {
+        out.AtRow(r);
         // A row as read that fits the table's width: its bytes as they are, then the cells
         // it lacks and its end.
         if (const auto [raw, last] = cells.RawBytes(r); !raw.empty()) {
@@ -206,9 +228,10 @@ void WriteRows(const HolidayTable& table, ChunkedOutput& out) {
 
 namespace detail {
 
-void WriteTable(const HolidayTable& table, const ChunkSink& sink) {
-    ChunkedOutput output(sink);
+void WriteTable(const HolidayTable& table, const ChunkSink& sink, WorkProgress* progress) {
+    ChunkedOutput output(sink, progress, table.RowCount());
     WriteRows(table, output);
+    AdvanceOrAbort(progress, table.RowCount(), table.RowCount());
 }
 
 } // namespace detail

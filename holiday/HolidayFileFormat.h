@@ -2,6 +2,7 @@
 
 #include "holiday/HolidayTable.h"
 #include "holiday/ReadLosses.h"
+#include "holiday/WorkProgress.h"
 
 #include <cstddef>
 #include <functional>
@@ -33,8 +34,11 @@ namespace detail {
 // Receives the bytes of a table in order, in large chunks.
 using ChunkSink = std::function<void(const char* data, std::size_t size)>;
 
-// Hands the bytes of the table, as SaveToStream writes them, to sink. Throws what sink throws.
-void WriteTable(const HolidayTable& table, const ChunkSink& sink);
+// Hands the bytes of the table, as SaveToStream writes them, to sink, in chunks of at most
+// MaxChunk bytes. progress (may be null) hears the rows written of RowCount between chunks and
+// every few thousand rows; when it asks to stop, EAbort unwinds. Throws what sink throws.
+void WriteTable(const HolidayTable& table, const ChunkSink& sink, WorkProgress* progress = nullptr);
+inline constexpr std::size_t MaxChunk = std::size_t{1} << 20;
 
 } // namespace detail
 

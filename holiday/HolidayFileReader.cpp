@@ -85,7 +85,8 @@ HolidayFileReader HolidayFileReader::StandardInput() {
     return HolidayFileReader(FileDescriptor(fd), StandardInputName, !regular);
 }
 
-ReadLosses HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding encoding) {
+ReadLosses HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding encoding,
+                                       WorkProgress* progress) {
     struct stat st {};
     if (::fstat(mFile.Get(), &st) != 0) {
         throw EFOpenError(detail::ReadErrorMessage(mPath, detail::SystemErrorText(errno)));
@@ -94,15 +95,16 @@ ReadLosses HolidayFileReader::ReadInto(HolidayTable& table, TextEncoding encodin
     // those bytes.
     HolidayFileParser parser(table, mStream ? 0 : static_cast<std::size_t>(st.st_size), encoding);
     if (mStream) {
-        ReadStream(parser);
+        ReadStream(parser, progress);
     } else {
-        ReadRegular(parser, st.st_size);
+        ReadRegular(parser, st.st_size, progress);
     }
     parser.Finish();
     return parser.Losses();
 }
 
-void HolidayFileReader::ReadRegular(HolidayFileParser& parser, std::int64_t size) {
+void HolidayFileReader::ReadRegular(HolidayFileParser& parser, std::int64_t size,
+                                    WorkProgress* progress) {
     std::int64_t position = 0;
     while (position < size) {
         const auto wanted = static_cast<std::size_t>(
@@ -122,10 +124,12 @@ void HolidayFileReader::ReadRegular(HolidayFileParser& parser, std::int64_t size
         }
         parser.Commit(static_cast<std::size_t>(n));
         position += n;
+        AdvanceOrAbort(progress, position, size);
     }
 }
 
-void HolidayFileReader::ReadStream(HolidayFileParser& parser) {
+void HolidayFileReader::ReadStream(HolidayFileParser& parser, WorkProgress* progress) {
+    std::int64_t position = 0;
     for (;;) {
         char* const room = parser.Room(Step);
         const ::ssize_t n = ::read(mFile.Get(), room, Step);
@@ -141,6 +145,8 @@ void HolidayFileReader::ReadStream(HolidayFileParser& parser) {
             return;
         }
         parser.Commit(static_cast<std::size_t>(n));
+        position += n;
+        AdvanceOrAbort(progress, position, 0);
     }
 }
 

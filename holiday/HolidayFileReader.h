@@ -4,6 +4,7 @@
 #include "holiday/HolidayFileFormat.h"
 #include "holiday/HolidayTable.h"
 #include "holiday/ReadLosses.h"
+#include "holiday/WorkProgress.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,13 +33,16 @@ public:
     // Reads the whole file, up to the size it has when reading starts (standard input: up to
     // its end), into the table as LoadFromStream does, and returns what the table could not
     // take. Throws EFOpenError "Datei %s konnte nicht vollständig gelesen werden. %s" on a read
-    // failure or when the file ends early; what was read before stays.
-    ReadLosses ReadInto(HolidayTable& table, TextEncoding = TextEncoding::Utf8);
+    // failure or when the file ends early; what was read before stays. progress (may be null)
+    // hears the bytes read of the file's size after each step of 1 MiB; when it asks to stop,
+    // EAbort unwinds with what was read so far in the table (the caller drops that table).
+    ReadLosses ReadInto(HolidayTable& table, TextEncoding = TextEncoding::Utf8,
+                        WorkProgress* progress = nullptr);
 
 private:
     HolidayFileReader(FileDescriptor file, std::string shownPath, bool stream) noexcept;
-    void ReadStream(HolidayFileParser& parser);
-    void ReadRegular(HolidayFileParser& parser, std::int64_t size);
+    void ReadStream(HolidayFileParser& parser, WorkProgress* progress);
+    void ReadRegular(HolidayFileParser& parser, std::int64_t size, WorkProgress* progress);
 
     FileDescriptor mFile;
     std::string mPath;    // as messages show it

@@ -285,6 +285,40 @@ void HolidayTable::ResetForOpen() {
     SetRowCount(0);
 }
 
+std::unique_ptr<HolidayTable> HolidayTable::OpenResetCopy() const {
+    auto copy = std::make_unique<HolidayTable>();
+    copy->ResetForOpen();
+    copy->mColWidths.Set(0, ColWidth(0));
+    copy->mRowHeights.Set(0, RowHeight(0));
+    copy->mRowHeightsChanged = mRowHeightsChanged;
+    return copy;
+}
+
+void HolidayTable::TakeOver(HolidayTable& other) {
+    if (&other == this) {
+        return;
+    }
+    const NotificationBatch batch(*this);
+    mCells.TakeOver(std::move(other.mCells));
+    mColCount = other.mColCount;
+    mRowCount = other.mRowCount;
+    mFixedCols = other.mFixedCols;
+    mFixedRows = other.mFixedRows;
+    mCurrent = other.mCurrent;
+    mAnchor = other.mAnchor;
+    mTopLeft = other.mTopLeft;
+    mColWidths = std::move(other.mColWidths);
+    mRowHeights = std::move(other.mRowHeights);
+    mRowHeightsChanged = other.mRowHeightsChanged;
+    other.mColWidths = AxisSizes(DefaultColWidth);
+    other.mRowHeights = AxisSizes(DefaultRowHeight);
+    other.ResetForOpen();
+    mBatch.Told = true;
+    mBatch.ScrollIntoView = true;
+    mBatch.FirstWidth = 0;
+    mBatch.FirstHeight = 0;
+}
+
 void HolidayTable::AssignRow(std::int32_t target, std::int32_t source) {
     if (target < 0 || source < 0) {
         throw EInvalidGridOperation(IndexOutOfRange);

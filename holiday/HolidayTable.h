@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -133,6 +134,17 @@ public:
     // The reset of the open command: empties the whole CellStore, then ColCount 0 and
     // RowCount 0, which leaves 1 x 1, no fixed rows or columns, CurrentCell (0, 0).
     void ResetForOpen();
+    // A table of its own, without observers, in the state that ResetForOpen would leave this
+    // one in: no texts, 1 x 1, nothing fixed, CurrentCell (0, 0), the width of column 0, the
+    // height of row 0 and the row count limit kept. An open reads into it and this table takes
+    // it over at the end (TakeOver), so that a cancelled open leaves this table as it was; until
+    // then both tables are held.
+    [[nodiscard]] std::unique_ptr<HolidayTable> OpenResetCopy() const;
+    // Takes over everything of other but its observers: the texts, the counts, the fixed
+    // counts, the current cell, anchor and top-left cell, the widths and heights. other is left
+    // without texts. The observers of this table are told once, as at the end of a
+    // NotificationBatch, with the current cell to be scrolled into view.
+    void TakeOver(HolidayTable& other);
     // Copies columns 0 .. ColCount - 1 of row source into row target; one CellsChanged for the
     // row. Throws EInvalidGridOperation for a negative row.
     void AssignRow(std::int32_t target, std::int32_t source);

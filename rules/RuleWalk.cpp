@@ -71,19 +71,34 @@ const std::vector<RuleRow>& RuleWalk::Rows() {
     return mRows;
 }
 
-void RuleWalk::ReadFrom(std::size_t index, std::int32_t row) {
+void RuleWalk::Prepare(holiday::WorkProgress* progress) {
+    if (Changed()) {
+        ReadFrom(0, mRange.First, progress);
+    }
+}
+
+void RuleWalk::ReadFrom(std::size_t index, std::int32_t row, holiday::WorkProgress* progress) {
+    constexpr std::int32_t ProgressRows = 1 << 12;
     mRows.erase(mRows.begin() + static_cast<std::ptrdiff_t>(index), mRows.end());
     mRevision = mCells.Revision();
     mRowCount = mTable.RowCount();
     const std::int32_t end = std::min(mRange.End, mRowCount);
-    for (row = std::max(row, FirstRuleRow); row < end; ++row) {
-        const std::string_view startDate = mCells.View(StartDateCol, row);
-        if (startDate.empty()) {
-            continue;
+    try {
+        for (row = std::max(row, FirstRuleRow); row < end; ++row) {
+            if (progress != nullptr && row % ProgressRows == 0) {
+                holiday::AdvanceOrAbort(progress, row, mRowCount);
+            }
+            const std::string_view startDate = mCells.View(StartDateCol, row);
+            if (startDate.empty()) {
+                continue;
+            }
+            mRows.push_back({row, mCells.View(TitleCol, row),
+                             PreparedHolidayRule(startDate, mCells.View(WeekdayCol, row),
+                                                 mCells.View(OffsetCol, row))});
         }
-        mRows.push_back({row, mCells.View(TitleCol, row),
-                         PreparedHolidayRule(startDate, mCells.View(WeekdayCol, row),
-                                             mCells.View(OffsetCol, row))});
+    } catch (...) {
+        mRowCount = -1; // read whole at the next use
+        throw;
     }
 }
 

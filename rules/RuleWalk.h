@@ -2,6 +2,7 @@
 
 #include "holiday/Exception.h"
 #include "holiday/HolidayTable.h"
+#include "holiday/WorkProgress.h"
 #include "rules/CalendarDate.h"
 #include "rules/HolidayRule.h"
 #include "rules/RuleColumns.h"
@@ -81,6 +82,10 @@ public:
     // The rule rows of the range, in row order, read again if the table changed since they were
     // last read. Valid until the next call of this walk or the next change of the table.
     [[nodiscard]] const std::vector<RuleRow>& Rows();
+    // Reads the rule rows now when the table changed since they were last read, telling
+    // progress (may be null) the row reached of RowCount every few thousand rows. Throws
+    // EAbort when progress asks to stop; the rows are then read again at their next use.
+    void Prepare(holiday::WorkProgress* progress);
 
     // For each rule row of the range in row order, the date its rule gives in year, handed to
     // visit(const RuleRow&, CalendarDate). visit may return void, or bool: false stops the walk
@@ -96,7 +101,7 @@ private:
         return mCells.Revision() != mRevision || mTable.RowCount() != mRowCount;
     }
     // Drops the rows from index on and reads the rule rows from row on again.
-    void ReadFrom(std::size_t index, std::int32_t row);
+    void ReadFrom(std::size_t index, std::int32_t row, holiday::WorkProgress* progress = nullptr);
     [[noreturn]] static void ThrowRuleError(const RuleRow& row, const RuleYear& ruleYear,
                                             std::int32_t year);
 

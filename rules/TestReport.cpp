@@ -1,5 +1,6 @@
 #include "rules/TestReport.h"
 
+#include "holiday/WorkProgress.h"
 #include "rules/DateConversion.h"
 #include "rules/RuleWalk.h"
 
@@ -43,16 +44,41 @@ private:
     const LocaleDateSettings& mSettings;
 };
 
+// The progress of reading the rules, which tells the row reached of RowCount, as the first
+// RowCount units of the whole report's total.
+class ReadingProgress final : public holiday::WorkProgress {
+public:
+    ReadingProgress(holiday::WorkProgress& report, std::int64_t total)
+        : mReport(report), mTotal(total) {}
+    [[nodiscard]] bool Advance(std::int64_t done, std::int64_t /*total*/) override {
+        return mReport.Advance(done, mTotal);
+    }
+
+private:
+    holiday::WorkProgress& mReport;
+    std::int64_t mTotal;
+};
+
 } // namespace
 
 void BuildTestReport(const holiday::HolidayTable& table, const LocaleDateSettings& settings,
-                     const LineSink& sink, std::int32_t firstYear, std::int32_t lastYear) {
+                     const LineSink& sink, std::int32_t firstYear, std::int32_t lastYear,
+                     holiday::WorkProgress* progress) {
     if (firstYear < 1 || firstYear > 9999 || lastYear < 1 || lastYear > 9999) {
         throw std::out_of_range("report years must lie within 1 to 9999");
     }
+    constexpr int ProgressLines = 1 << 10;
     RuleWalk walk(table);
+    const std::int64_t rows = table.RowCount();
+    const std::int64_t total = (std::max(lastYear - firstYear + 1, 0) + 1) * rows;
+    if (progress != nullptr) {
+        ReadingProgress reading(*progress, total);
+        walk.Prepare(&reading);
+    }
+    std::int64_t reached = rows; // the units of the years before
+    int lines = 0;
     std::string line;
-    for (std::int32_t year = firstYear; year <= lastYear; ++year) {
+    for (std::int32_t year = firstYear; year <= lastYear; ++year, reached += rows) {
         line.assign(17, ' ');
         line += "Year ";
         line += std::to_string(year);
@@ -64,7 +90,12 @@ void BuildTestReport(const holiday::HolidayTable& table, const LocaleDateSetting
             dates.Append(line, date);
             line += ": ";
             sink(line, row.Title);
+            if (progress != nullptr && ++lines == ProgressLines) {
+                lines = 0;
+                holiday::AdvanceOrAbort(progress, std::min(reached + row.Row, total), total);
+            }
         });
+        holiday::AdvanceOrAbort(progress, reached + rows, total);
     }
 }
 

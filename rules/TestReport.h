@@ -8,7 +8,8 @@
 
 namespace holiday {
 class HolidayTable;
-}
+class WorkProgress;
+} // namespace holiday
 
 namespace rules {
 
@@ -26,9 +27,13 @@ inline constexpr std::int32_t LastReportYear = 2015;
 // sink may change it, and every line is then of the table as it stands when the line is made
 // (RuleWalk). Throws std::out_of_range, before any line, unless both years lie in 1..9999.
 // Throws ERuleError (a holiday::EConvertError with the faulty cell and year) at the first
-// faulty rule, after sink had every line before it.
+// faulty rule, after sink had every line before it. progress (may be null) hears, every thousand
+// lines or so, how far the report is, in units of (years + 1) x RowCount (reading the rules is
+// the first RowCount of them); when it asks to stop, EAbort unwinds, after sink had every line
+// before.
 void BuildTestReport(const holiday::HolidayTable& table, const LocaleDateSettings& settings,
                      const LineSink& sink, std::int32_t firstYear = FirstReportYear,
-                     std::int32_t lastYear = LastReportYear);
+                     std::int32_t lastYear = LastReportYear,
+                     holiday::WorkProgress* progress = nullptr);
 
 } // namespace rules

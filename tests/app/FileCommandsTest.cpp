@@ -82,7 +82,8 @@ protected:
     void Open(const std::optional<std::string>& path) {
         Answer(mOpenDialog, path);
         OpenCommand(
-            mTable, mOpenDialog, mSaveDialog, [this] { ++mConfExitRuns; }, mLossy);
+            mTable, mOpenDialog, mSaveDialog,
+            [this](HolidayTable&, holiday::WorkProgress*) { ++mConfExitRuns; }, mLossy);
     }
 
     void Save(const std::optional<std::string>& path) {
@@ -295,13 +296,15 @@ TEST_F(FileCommandsTest, OpenPathRunsAsIfTheOpenDialogHadReturnedIt) {
     FillTable();
     const TableState table = StateOf(mTable);
     OpenPathCommand(
-        mTable, mOpenDialog, mSaveDialog, At("missing.hol"), [this] { ++mConfExitRuns; }, mLossy);
+        mTable, mOpenDialog, mSaveDialog, At("missing.hol"),
+        [this](HolidayTable&, holiday::WorkProgress*) { ++mConfExitRuns; }, mLossy);
     EXPECT_EQ(StateOf(mOpenDialog), (DialogState{"", At("missing.hol")}));
     EXPECT_EQ(StateOf(mSaveDialog), (DialogState{"", ""}));
     EXPECT_EQ(StateOf(mTable), table);
 
     OpenPathCommand(
-        mTable, mOpenDialog, mSaveDialog, At("de.hol"), [this] { ++mConfExitRuns; }, mLossy);
+        mTable, mOpenDialog, mSaveDialog, At("de.hol"),
+        [this](HolidayTable&, holiday::WorkProgress*) { ++mConfExitRuns; }, mLossy);
     EXPECT_EQ(StateOf(mOpenDialog), (DialogState{"", At("de.hol")}));
     EXPECT_EQ(StateOf(mSaveDialog), (DialogState{mDir.string(), "de.hol"}));
     EXPECT_EQ(mTable.GetCell(0, 2), "Buß- und Bettag");
@@ -369,12 +372,12 @@ TEST_F(FileCommandsTest, ConfExitSizesTheConfigurationColumnsOfTheOpenedFile) {
     Answer(mOpenDialog, At("wide.hol"));
     OpenCommand(
         mTable, mOpenDialog, mSaveDialog,
-        [&] {
-            for (std::int32_t col = 5; col < mTable.ColCount(); ++col) {
-                const std::string header = mTable.GetCell(col, 0);
+        [&](HolidayTable& read, holiday::WorkProgress*) {
+            for (std::int32_t col = 5; col < read.ColCount(); ++col) {
+                const std::string header = read.GetCell(col, 0);
                 headersSeen.push_back(header);
-                mTable.SetColWidth(col,
-                                   metrics.horizontalAdvance(QString::fromStdString(header)) + 10);
+                read.SetColWidth(col,
+                                 metrics.horizontalAdvance(QString::fromStdString(header)) + 10);
             }
         },
         mLossy);

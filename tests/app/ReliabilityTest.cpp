@@ -215,13 +215,12 @@ public:
         const std::size_t before = mBoxes.Boxes().size();
         RunGuarded(mForm, [this] {
             OpenCommand(
-                mTable, mOpen, mSave,
-                [this] {
-                    if (mForm != nullptr) {
-                        mForm->ConfExit(nullptr);
-                    }
-                },
+                mTable, mOpen, mSave, [](holiday::HolidayTable&, holiday::WorkProgress*) {},
                 mLossy);
+            // The autosize of the open, on the table as opened.
+            if (mForm != nullptr) {
+                mForm->ConfExit(nullptr);
+            }
         });
         return mBoxes.Boxes().size() - before;
     }

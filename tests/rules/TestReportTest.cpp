@@ -1,7 +1,9 @@
 #include "rules/TestReport.h"
 
 #include "ConvertErrorMatcher.h"
+#include "holiday/Exception.h"
 #include "holiday/HolidayTable.h"
+#include "holiday/WorkProgress.h"
 #include "tests/support/LegendRules.h"
 
 #include <gtest/gtest.h>
@@ -156,6 +158,50 @@ TEST(BuildTestReport, RejectsYearsOutsideTheCalendar) {
     EXPECT_EQ(calls, 0);
     rules::BuildTestReport(table, LocaleDateSettings::German(), sink, 9999, 9999);
     EXPECT_EQ(calls, 1);
+}
+
+// The progress of a report only moves forward and ends at its total, reading the rules
+// included; a stop asked for at a call ends the report there, with the lines before it.
+TEST(BuildTestReport, ProgressMovesForwardAndStopsTheReport) {
+    class Recorder final : public holiday::WorkProgress {
+    public:
+        explicit Recorder(int stopAt) : mStopAt(stopAt) {}
+        [[nodiscard]] bool Advance(std::int64_t done, std::int64_t total) override {
+            EXPECT_GE(done, mDone);
+            EXPECT_LE(done, total);
+            EXPECT_TRUE(mTotal == 0 || mTotal == total);
+            mDone = done;
+            mTotal = total;
+            return ++mCalls != mStopAt;
+        }
+        std::int64_t mDone = 0;
+        std::int64_t mTotal = 0;
+        int mCalls = 0;
+
+    private:
+        int mStopAt;
+    };
+    HolidayTable table;
+    FillRules(table, std::vector<Rule>(20'000, Rule{"r", "Easter", "0", "+1"}));
+    for (const int stopAt : {0, 3, 30}) {
+        SCOPED_TRACE(stopAt);
+        Recorder progress(stopAt);
+        std::size_t lines = 0;
+        const auto run = [&] {
+            rules::BuildTestReport(
+                table, LocaleDateSettings::German(),
+                [&lines](std::string_view, std::string_view) { ++lines; }, 2005, 2006, &progress);
+        };
+        if (stopAt == 0) {
+            run();
+            EXPECT_EQ(progress.mDone, progress.mTotal);
+            EXPECT_EQ(lines, 2 * 20'001U);
+        } else {
+            EXPECT_THROW(run(), holiday::EAbort);
+            EXPECT_EQ(progress.mCalls, stopAt);
+            EXPECT_LT(lines, 2 * 20'001U);
+        }
+    }
 }
 
 } // namespace
