@@ -199,6 +199,10 @@ void ReportMemo::InsertText(std::string_view text) {
 }
 
 void ReportMemo::Copy() const {
+    CopyTo(QClipboard::Clipboard);
+}
+
+void ReportMemo::CopyTo(QClipboard::Mode mode) const {
     if (mCaret == mAnchor) {
         return;
     }
@@ -215,7 +219,7 @@ void ReportMemo::Copy() const {
     const std::string text = mLines.Text(from, to);
     auto* mime = new QMimeData;
     mime->setText(FromUtf8(text));
-    QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
+    QGuiApplication::clipboard()->setMimeData(mime, mode);
 }
 
 void ReportMemo::Cut() {
@@ -760,6 +764,11 @@ void ReportMemo::mouseReleaseEvent(QMouseEvent* event) {
     RunGuarded(this, [&] {
         if (event->button() == Qt::LeftButton) {
             mDragging = false;
+            // Where the system has a selection clipboard, a selection made with the mouse goes
+            // there, for a paste with the middle button.
+            if (QGuiApplication::clipboard()->supportsSelection()) {
+                CopyTo(QClipboard::Selection);
+            }
         }
     });
 }

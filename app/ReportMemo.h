@@ -117,6 +117,7 @@ private:
     [[nodiscard]] ReportPos Moved(ReportPos pos, int how, bool forward);
     void EndAppend();
     void PasteFrom(QClipboard::Mode mode);
+    void CopyTo(QClipboard::Mode mode) const;
     // How many rows below the top row a row shows, when it shows.
     [[nodiscard]] std::optional<int> RowsFromTop(ReportLayout::Row row);
     [[nodiscard]] bool IsEditingKey(QKeyEvent* event) const;
