@@ -10,6 +10,7 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -795,6 +796,31 @@ void ReportMemo::wheelEvent(QWheelEvent* event) {
         }
         event->accept();
     });
+}
+
+void ReportMemo::contextMenuEvent(QContextMenuEvent* event) {
+    // The entries of Qt's own text boxes, in Qt's words.
+    const auto text = [](const char* words, QKeySequence::StandardKey key) {
+        return QCoreApplication::translate("QWidgetTextControl", words) + u'\t' +
+               QKeySequence(key).toString(QKeySequence::NativeText);
+    };
+    const bool selected = mCaret != mAnchor;
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+    QMenu menu(this);
+    menu.addAction(text("Cu&t", QKeySequence::Cut), Guarded(this, [this] { Cut(); }))
+        ->setEnabled(selected);
+    menu.addAction(text("&Copy", QKeySequence::Copy), Guarded(this, [this] { Copy(); }))
+        ->setEnabled(selected);
+    menu.addAction(text("&Paste", QKeySequence::Paste), Guarded(this, [this] { Paste(); }))
+        ->setEnabled(mime != nullptr && mime->hasText());
+    menu.addAction(QCoreApplication::translate("QWidgetTextControl", "Delete"),
+                   Guarded(this, [this] { InsertText({}); }))
+        ->setEnabled(selected);
+    menu.addSeparator();
+    menu.addAction(text("Select All", QKeySequence::SelectAll),
+                   Guarded(this, [this] { SelectAll(); }))
+        ->setEnabled(mLines.TextBytes() > 0);
+    menu.exec(event->globalPos());
 }
 
 void ReportMemo::NotifyAccessible() {
