@@ -1,9 +1,18 @@
 #pragma once
 
-#include <QPlainTextEdit>
+#include "app/ReportLayout.h"
+#include "app/ReportLines.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QClipboard>
 #include <QStringList>
-#include <QTextBlock>
+#include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
+
+class QMimeData;
 
 namespace app {
 
@@ -12,14 +21,13 @@ namespace app {
 // focus on. Its text is a sequence of lines each ended by a line break, so a box that holds n
 // lines shows them followed by one empty line where the caret waits.
 //
-// Lines appended in a scope are kept a few to a paragraph, separated by line separators (shown,
-// copied and read like line breaks): a document of one paragraph per line takes seconds to
-// fill with a million lines. A paragraph that the mouse or a key works in, or that the box is
-// scrolled into, is first split into one paragraph per line, so the box shows, scrolls, selects
-// and edits exactly as one with a paragraph per line.
+// The text lives in a ReportLines store (UTF-8 in large blocks); the box lays out and paints
+// only the lines that show, so a report of millions of lines costs its text and no more. The
+// scroll bar counts lines; the view itself may also stand at a row inside a wrapped line.
 //
-// A paste while the clipboard holds no text does nothing.
-class ReportMemo : public QPlainTextEdit {
+// A copy puts the selection on the clipboard as UTF-8 text/plain, whatever its length. A paste
+// while the clipboard holds no text does nothing.
+class ReportMemo : public QAbstractScrollArea {
     Q_OBJECT
 public:
     // Lines longer than this many UTF-16 code units are shortened for display by
@@ -27,22 +35,53 @@ public:
     static constexpr qsizetype MaxLineLength = 4096;
 
     explicit ReportMemo(QWidget* parent = nullptr);
+    ~ReportMemo() override;
 
     // Empties the box.
     void Clear();
-    // Adds line and a line break at the end of the text, and shows the end; within a scope,
-    // when the scope ends.
+    // Adds line and a line break at the end of the text and shows the end (within a scope,
+    // when the scope ends). Costs the line, never the text before it.
     void AppendLine(const QString& line);
     // Adds the line lead + title (UTF-8) like AppendLine; a line longer than MaxLineLength
     // shows its start followed by "…". Costs the characters shown, whatever the title's length.
     void AppendReportLine(std::string_view lead, std::string_view title = {});
     // The lines of the box's text: one per line break, and the text after the last line break
-    // when it is not empty.
+    // when it is not empty. (Builds one QString a line: for small reports.)
     [[nodiscard]] QStringList Lines() const;
+    // How many lines Lines() gives.
+    [[nodiscard]] std::int64_t LineCount() const noexcept;
+    // The whole text, lines joined by "\n" (for small reports).
+    [[nodiscard]] QString Text() const;
+    [[nodiscard]] const ReportLines& Store() const noexcept { return mLines; }
+    // Moves the caret to the end and the view to the last lines; the layout waits for the
+    // next paint, so this costs nothing however often it is called.
+    void ShowEnd();
 
-    // While a scope lives, appended lines are collected; when the scope ends, also by an error,
-    // they go into the text at once, the box lays out its text, updates its scroll bar and
-    // shows the end.
+    // The caret and the selection's anchor (equal when nothing is selected).
+    [[nodiscard]] ReportPos Caret() const noexcept { return mCaret; }
+    [[nodiscard]] ReportPos Anchor() const noexcept { return mAnchor; }
+    void SetCaret(ReportPos pos, bool keepAnchor = false);
+    void SelectAll();
+    [[nodiscard]] std::string SelectedText() const;
+    // Replaces the selection with text (UTF-8; "\r\n" and "\r" become line breaks).
+    void InsertText(std::string_view text);
+    // Puts the selection on the clipboard: at most its first 256 MiB of UTF-8 text, cut
+    // before a character.
+    void Copy() const;
+    void Cut();
+    void Paste();
+    // The caret's rectangle in viewport coordinates.
+    [[nodiscard]] QRect CaretRect();
+    // The rectangle of a place's caret, in viewport coordinates (above the viewport when the
+    // place is not in view).
+    [[nodiscard]] QRect PlaceRect(ReportPos pos);
+    // The place shown nearest to a viewport point.
+    [[nodiscard]] ReportPos PosAt(QPoint point);
+    // The first row shown.
+    [[nodiscard]] ReportLayout::Row TopRow() const noexcept { return mTop; }
+
+    // While a scope lives, appended lines go into the text without being shown; when the
+    // scope ends, also by an error, the box shows the end.
     class AppendScope {
     public:
         explicit AppendScope(ReportMemo& memo);
@@ -55,27 +94,66 @@ public:
     };
 
 protected:
-    [[nodiscard]] bool canInsertFromMimeData(const QMimeData* source) const override;
-    void insertFromMimeData(const QMimeData* source) override;
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    [[nodiscard]] QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    void Flush();
-    void ShowEnd();
-    // Gives each line of paragraph a paragraph of its own.
-    void SplitParagraph(const QTextBlock& paragraph);
+    void HandleKey(QKeyEvent* event);
+    // pos moved as a key moves the caret (how: a Move of ReportMemo.cpp).
+    [[nodiscard]] ReportPos Moved(ReportPos pos, int how, bool forward);
+    void EndAppend();
+    void PasteFrom(QClipboard::Mode mode);
+    void CopyTo(QClipboard::Mode mode) const;
+    // How many rows below the top row a row shows, when it shows.
+    [[nodiscard]] std::optional<int> RowsFromTop(ReportLayout::Row row);
+    [[nodiscard]] bool IsEditingKey(QKeyEvent* event) const;
+    void Changed();
+    void EnsureLayout();
+    void SyncScrollBar();
+    [[nodiscard]] int VisibleRows() const;
+    [[nodiscard]] ReportLayout::Row MaxTop();
+    void EnsureCaretVisible();
+    void ScrollRows(std::int64_t rows);
+    void RestartBlink();
+    void EraseSelection();
+    [[nodiscard]] ReportPos NextChar(ReportPos pos) const;
+    [[nodiscard]] ReportPos PreviousChar(ReportPos pos) const;
+    [[nodiscard]] ReportPos NextWord(ReportPos pos) const;
+    [[nodiscard]] ReportPos PreviousWord(ReportPos pos) const;
+    void SelectWordAt(ReportPos pos);
+    void NotifyAccessible();
 
-    void StartPendingLine();
-    void EndPendingLine();
-
-    // The lines appended in the scope, not yet in the text: joined by line separators, with a
-    // paragraph separator after every LinesPerParagraph lines.
-    QString mPendingText;
-    qsizetype mPendingLines = 0;
+    ReportLines mLines;
+    ReportLayout mLayout;
+    ReportPos mCaret;
+    ReportPos mAnchor;
+    ReportLayout::Row mTop;
+    qreal mGoalX = -1; // the x that Up and Down keep
+    bool mFollowEnd = true;
+    bool mSyncingBar = false;
+    bool mCaretShown = true;
+    bool mDragging = false;
     int mScopes = 0;
+    int mWheelAngle = 0;
+    std::uint64_t mRevision = 0; // counts the changes of text and caret
+    QBasicTimer mBlink;
+    QBasicTimer mTripleClick;
+    QPoint mDoubleClickAt;
 };
 
 } // namespace app

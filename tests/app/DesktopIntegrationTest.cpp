@@ -104,13 +104,13 @@ TEST_F(DesktopIntegration, AHolFileDroppedOnTheWindowOrGivenAtStartIsOpened) {
     Form().sg->OpenEditor(HolidayGrid::EditorOpening::SelectAll);
     // The window, the open cell editor and the report box.
     QWidget* const targets[] = {&Form(), Form().sg->Editor(), Form().Memo1->viewport()};
-    const QString report = Form().Memo1->toPlainText();
+    const QString report = Form().Memo1->Text();
     for (QWidget* target : targets) {
         EXPECT_FALSE(drop(target, *Drag({url, QStringLiteral("file:///tmp/other.hol")})));
         EXPECT_FALSE(drop(target, *Drag({}))); // text only
     }
     EXPECT_EQ(Table().GetCell(0, 1), "");
-    EXPECT_EQ(Form().Memo1->toPlainText(), report);
+    EXPECT_EQ(Form().Memo1->Text(), report);
     EXPECT_TRUE(boxes.Texts().isEmpty());
     for (QWidget* target : {targets[1], targets[2], targets[0]}) {
         Table().SetCell(0, 1, "");

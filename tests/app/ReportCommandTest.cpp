@@ -2,10 +2,11 @@
 #include "RecordingMessageBox.h"
 #include "app/ApplicationFonts.h"
 #include "app/ReportMemo.h"
+#include "app/ShownText.h"
 #include "holiday/Exception.h"
 #include "tests/support/LegendRules.h"
 
-#include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QMouseEvent>
@@ -52,34 +53,7 @@ TEST_F(ReportCommand, WritesTheLegendRulesForEveryYear) {
     SetLegendRules();
     Form().Button3Click(nullptr);
     EXPECT_EQ(MemoLines(), testsupport::LegendReport());
-    EXPECT_EQ(Form().Memo1->toPlainText().back(), u'\n'); // each line ends with a line break
-}
-
-// Lines stand the window font's text height apart, within a paragraph of a report and from
-// one paragraph to the next.
-TEST_F(ReportCommand, LinesStandTheTextHeightApart) {
-    ReportMemo& memo = *Form().Memo1;
-    memo.Clear();
-    {
-        const ReportMemo::AppendScope scope(memo);
-        for (int line = 0; line < 100; ++line) {
-            memo.AppendLine(QString::number(line));
-        }
-    }
-    QAbstractTextDocumentLayout* layout = memo.document()->documentLayout();
-    std::vector<qreal> tops;
-    qreal blockTop = 0;
-    for (QTextBlock block = memo.document()->begin(); block.isValid(); block = block.next()) {
-        const QRectF rect = layout->blockBoundingRect(block);
-        for (int i = 0; i < block.layout()->lineCount(); ++i) {
-            tops.push_back(blockTop + block.layout()->lineAt(i).y());
-        }
-        blockTop += rect.height();
-    }
-    ASSERT_EQ(tops.size(), 101u); // and the empty line after the last line break
-    for (std::size_t i = 1; i < tops.size(); ++i) {
-        ASSERT_EQ(tops[i] - tops[i - 1], TextHeight(memo.font())) << "line " << i;
-    }
+    EXPECT_EQ(Form().Memo1->Text().back(), u'\n'); // each line ends with a line break
 }
 
 TEST_F(ReportCommand, EmptiesTheBoxFirstAndLeavesTheTableAlone) {
@@ -117,121 +91,153 @@ TEST_F(ReportCommand, FollowsTheDateSettingsOfTheLocale) {
     EXPECT_EQ(Form().Memo1->Lines()[1], u"3/28/05: Easter Monday");
 }
 
-// A report goes into the box a few lines to a paragraph; the box must look and act as one
-// that holds a paragraph per line.
-class ReportMemoParagraphs : public testing::Test {
+// The box as the user meets it: keys, mouse, clipboard, wrapping and the end shown.
+class ReportMemoView : public testing::Test {
 protected:
     static void SetUpTestSuite() { RegisterApplicationFonts(); }
 
     void SetUp() override {
+        mMemo.setGeometry(0, 0, 282, 137);
+        mMemo.show();
+        const ReportMemo::AppendScope appending(mMemo);
         for (int i = 0; i < 100; ++i) {
-            // Empty lines, long lines and lines at the seams of paragraphs.
-            mLines.append(i % 7 == 3 ? QString()
-                          : i % 5 == 1
-                              ? QStringLiteral("%1: a title almost as wide as the box").arg(i)
-                              : QStringLiteral("%1.04.2005: Easter Monday").arg(i));
+            mMemo.AppendLine(i % 7 == 3 ? QString() : QStringLiteral("%1.04.2005: Ostern").arg(i));
         }
-        for (ReportMemo* memo : {&mByLine, &mByReport}) {
-            memo->setGeometry(0, 0, 282, 137);
-            memo->show();
-        }
-        // What a report of a paragraph per line leaves: the text in one edit, then the end shown.
-        QTextCursor(mByLine.document()).insertText(mLines.join(u'\n') + u'\n');
-        mByLine.moveCursor(QTextCursor::End);
-        const ReportMemo::AppendScope appending(mByReport);
-        for (const QString& line : std::as_const(mLines)) {
-            mByReport.AppendLine(line);
-        }
+        QCoreApplication::processEvents();
     }
-    // Where the line with the given number is shown in the box.
-    QPoint LinePoint(ReportMemo& memo, int line) const {
-        QTextCursor cursor(memo.document());
-        for (int i = 0; i < line; ++i) {
-            cursor.setPosition(cursor.position() + static_cast<int>(mLines[i].size()) + 1);
-        }
-        return memo.cursorRect(cursor).center() + QPoint(3, 0);
-    }
-    static void DragTo(ReportMemo& memo, QPoint pos) {
-        QMouseEvent move(QEvent::MouseMove, pos, memo.viewport()->mapToGlobal(pos), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(memo.viewport(), &move);
+    [[nodiscard]] QString Line(std::int64_t line) const {
+        return FromUtf8(mMemo.Store().Line(line));
     }
 
-    QStringList mLines;
-    ReportMemo mByLine;
-    ReportMemo mByReport;
+    ReportMemo mMemo;
 };
 
-TEST_F(ReportMemoParagraphs, ShowsTheSameTextAndScrollsAlike) {
-    EXPECT_LT(mByReport.blockCount(), mByLine.blockCount());
-    EXPECT_EQ(mByReport.Lines(), mLines);
-    EXPECT_EQ(mByReport.toPlainText(), mByLine.toPlainText());
-    EXPECT_EQ(mByReport.verticalScrollBar()->maximum(), mByLine.verticalScrollBar()->maximum());
-    for (const int value : {0, 17, 40}) { // the top, lines in the middle of paragraphs
-        mByLine.verticalScrollBar()->setValue(value);
-        mByReport.verticalScrollBar()->setValue(value);
-        QCoreApplication::processEvents();
-        EXPECT_EQ(mByReport.grab().toImage(), mByLine.grab().toImage()) << value;
+// Lines stand the window font's text height apart, also far down a long report.
+TEST_F(ReportMemoView, LinesStandTheTextHeightApart) {
+    for (const std::int64_t top : {0, 50, 90}) {
+        mMemo.verticalScrollBar()->setValue(static_cast<int>(top));
+        const int y = mMemo.PlaceRect({top, 0}).y();
+        EXPECT_EQ(mMemo.PlaceRect({top + 1, 0}).y() - y, TextHeight(mMemo.font())) << top;
     }
-    // The same place reached by another way looks the same.
-    const QImage at40 = mByReport.grab().toImage();
-    for (const int value : {3, 0, 40}) {
-        mByReport.verticalScrollBar()->setValue(value);
-        QCoreApplication::processEvents();
-    }
-    EXPECT_EQ(mByReport.grab().toImage(), at40);
 }
 
-TEST_F(ReportMemoParagraphs, TheMouseSelectsAndCopiesLinesAlike) {
-    for (const int line : {0, 15, 16, 22}) {
-        for (ReportMemo* memo : {&mByLine, &mByReport}) {
-            memo->verticalScrollBar()->setValue(0);
-            QCoreApplication::processEvents();
-            const QPoint at = LinePoint(*memo, line);
-            QTest::mouseDClick(memo->viewport(), Qt::LeftButton, {}, at);
-            QTest::mousePress(memo->viewport(), Qt::LeftButton, {}, at); // the third click
-            DragTo(*memo, LinePoint(*memo, line + 4));
-            QTest::mouseRelease(memo->viewport(), Qt::LeftButton, {}, LinePoint(*memo, line + 4));
-        }
-        EXPECT_EQ(mByReport.textCursor().selectedText(), mByLine.textCursor().selectedText())
-            << line;
-        mByLine.copy();
-        const QString expected = QApplication::clipboard()->text();
-        mByReport.copy();
-        const QString copied = QApplication::clipboard()->text();
-        EXPECT_EQ(copied, expected) << line;
-        EXPECT_TRUE(copied.contains(mLines[line] + u'\n')) << line; // plain line breaks
-    }
-    EXPECT_EQ(mByReport.Lines(), mLines);
-}
-
-TEST_F(ReportMemoParagraphs, KeysEditAlike) {
+TEST_F(ReportMemoView, KeysMoveSelectAndEdit) {
     struct Case {
-        Qt::Key Key;
-        Qt::KeyboardModifiers Modifiers;
+        const char* Name;
+        std::vector<std::pair<int, Qt::KeyboardModifiers>> Keys;
+        const char* Text; // typed after the keys
+        std::int64_t Line;
+        const char* Expected; // that line afterwards
     };
-    const std::array<Case, 3> cases{{
-        {Qt::Key_Return, Qt::NoModifier},
-        {Qt::Key_Backspace, Qt::NoModifier},
-        {Qt::Key_Delete, Qt::ControlModifier},
-    }};
-    for (const Case& key : cases) {
-        for (const int line : {1, 20, 31}) {
-            for (ReportMemo* memo : {&mByLine, &mByReport}) {
-                QTextCursor cursor(memo->document());
-                cursor.setPosition(
-                    static_cast<int>(mLines[0].size() + 1)); // line 1, where it starts
-                memo->setTextCursor(cursor);
-                for (int i = 0; i < line - 1; ++i) {
-                    QTest::keyClick(memo, Qt::Key_Down);
-                }
-                QTest::keyClicks(memo, QStringLiteral("x"));
-                QTest::keyClick(memo, key.Key, key.Modifiers);
-            }
-            EXPECT_EQ(mByReport.toPlainText(), mByLine.toPlainText()) << key.Key << ' ' << line;
+    const std::vector<Case> cases = {
+        {"type at the start", {{Qt::Key_Home, {}}}, "x", 1, "x1.04.2005: Ostern"},
+        {"End, then type", {{Qt::Key_End, {}}}, "!", 1, "1.04.2005: Ostern!"},
+        {"Backspace joins lines",
+         {{Qt::Key_Home, {}}, {Qt::Key_Backspace, {}}},
+         "",
+         0,
+         "0.04.2005: Ostern1.04.2005: Ostern"},
+        {"Delete at the end joins",
+         {{Qt::Key_End, {}}, {Qt::Key_Delete, {}}},
+         "",
+         1,
+         "1.04.2005: Ostern2.04.2005: Ostern"},
+        {"Return splits", {{Qt::Key_Right, {}}, {Qt::Key_Return, {}}}, "", 2, ".04.2005: Ostern"},
+        {"Shift+End selects, typing replaces",
+         {{Qt::Key_Right, {}}, {Qt::Key_End, Qt::ShiftModifier}},
+         "y",
+         1,
+         "1y"},
+        {"Down keeps the column",
+         {{Qt::Key_Right, {}}, {Qt::Key_Down, {}}},
+         "z",
+         2,
+         "2z.04.2005: Ostern"},
+        {"Ctrl+Delete deletes the word", {{Qt::Key_Delete, Qt::ControlModifier}}, "", 1, "Ostern"},
+    };
+    for (const Case& c : cases) {
+        ReportMemo memo;
+        memo.setGeometry(0, 0, 282, 137);
+        memo.show();
+        for (const char* line : {"0.04.2005: Ostern", "1.04.2005: Ostern", "2.04.2005: Ostern"}) {
+            memo.AppendLine(QString::fromUtf8(line));
         }
+        memo.SetCaret({1, 0});
+        for (const auto& [key, mods] : c.Keys) {
+            QTest::keyClick(&memo, static_cast<Qt::Key>(key), mods);
+        }
+        QTest::keyClicks(&memo, QString::fromUtf8(c.Text));
+        EXPECT_EQ(FromUtf8(memo.Store().Line(c.Line)), QString::fromUtf8(c.Expected)) << c.Name;
     }
-    EXPECT_EQ(mByReport.Lines(), mByLine.Lines());
+}
+
+TEST_F(ReportMemoView, TheMouseSelectsAndCopiesAsText) {
+    mMemo.verticalScrollBar()->setValue(10);
+    QCoreApplication::processEvents();
+    mMemo.SetCaret({12, 0});
+    const QPoint from = mMemo.CaretRect().center() + QPoint(1, 0);
+    mMemo.SetCaret({14, 0});
+    const QPoint to = mMemo.CaretRect().center() + QPoint(1, 0);
+    QTest::mousePress(mMemo.viewport(), Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, to, mMemo.viewport()->mapToGlobal(to), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(mMemo.viewport(), &move);
+    QTest::mouseRelease(mMemo.viewport(), Qt::LeftButton, {}, to);
+    QTest::keyClick(&mMemo, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), Line(12) + u'\n' + Line(13) + u'\n');
+
+    // A paste puts it back; a paste from an empty clipboard does nothing.
+    QTest::keyClick(&mMemo, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Line(14), u"14.04.2005: Ostern");
+    QApplication::clipboard()->clear();
+    const QString before = mMemo.Text();
+    QTest::keyClick(&mMemo, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(mMemo.Text(), before);
+
+    QTest::keyClick(&mMemo, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&mMemo, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(mMemo.Text(), QString());
+    EXPECT_EQ(QApplication::clipboard()->text(), before);
+}
+
+TEST_F(ReportMemoView, WrapsAtTheWidthShowsTheEndAndPassesTab) {
+    // The end shows: the scroll bar at its end, the caret after the last line break.
+    EXPECT_EQ(mMemo.verticalScrollBar()->value(), mMemo.verticalScrollBar()->maximum());
+    EXPECT_EQ(mMemo.Caret(), mMemo.Store().End());
+    const QRect end = mMemo.CaretRect();
+    EXPECT_TRUE(mMemo.viewport()->rect().contains(end)) << end.y();
+
+    // A line wider than the box takes several rows; End goes to the end of the first row.
+    mMemo.Clear();
+    mMemo.AppendLine(QString(20, u'w').append(u' ').repeated(8));
+    mMemo.SetCaret({0, 0});
+    QTest::keyClick(&mMemo, Qt::Key_End);
+    EXPECT_GT(mMemo.Caret().Byte, 0u);
+    EXPECT_LT(mMemo.Caret().Byte, 168u);
+    const int firstRow = mMemo.CaretRect().y();
+    QTest::keyClick(&mMemo, Qt::Key_Down);
+    EXPECT_EQ(mMemo.CaretRect().y(), firstRow + TextHeight(mMemo.font()));
+    EXPECT_EQ(mMemo.Caret().Line, 0);
+
+    QWidget next;
+    QWidget::setTabOrder(&mMemo, &next);
+    mMemo.setFocus();
+    QTest::keyClick(&mMemo, Qt::Key_Tab);
+    EXPECT_EQ(mMemo.Text(), QString(20, u'w').append(u' ').repeated(8) + u'\n');
+}
+
+TEST_F(ReportMemoView, TheAccessibleTextIsTheLinesAroundTheCaret) {
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(&mMemo);
+    ASSERT_NE(box, nullptr);
+    QAccessibleTextInterface* text = box->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->characterCount(), mMemo.Text().size()); // a short report whole
+    EXPECT_EQ(text->cursorPosition(), text->characterCount());
+    text->setCursorPosition(0);
+    EXPECT_EQ(mMemo.Caret(), (ReportPos{0, 0}));
+    box->editableTextInterface()->insertText(2, QStringLiteral("x"));
+    EXPECT_EQ(Line(0), u"0.x04.2005: Ostern");
+    EXPECT_EQ(text->text(0, 4), u"0.x0");
 }
 
 } // namespace

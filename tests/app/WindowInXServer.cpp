@@ -132,7 +132,7 @@ TEST_F(WindowTest, PasteFromAnEmptyClipboardDoesNothingInEveryTextWidget) {
     holiday::HolidayTable& table = form->Table();
     table.SetCell(0, 1, "Easter");
     const std::pair<QWidget*, std::function<QString()>> targets[] = {
-        {form->Memo1, [&] { return form->Memo1->toPlainText(); }},
+        {form->Memo1, [&] { return form->Memo1->Text(); }},
         {form->sg->Editor(), [&] { return QString::fromStdString(table.GetCell(0, 1)); }},
     };
     for (const auto& [widget, text] : targets) {
