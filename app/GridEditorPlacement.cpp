@@ -5,6 +5,7 @@
 #include "app/HolidayGrid.h"
 #include "app/HolidayGridAccessible.h"
 #include "app/ShownText.h"
+#include "holiday/TableHistory.h"
 
 #include <QScopedValueRollback>
 
@@ -34,6 +35,7 @@ void GridEditorPlacement::Open(EditorOpening how) {
     if (!mCell) {
         mGrid.ScrollToCell(cell);
         mCell = cell;
+        mEditKey = holiday::TableHistory::NewMergeKey();
         TakeCellText();
         Place();
         mEditor->show();
@@ -105,6 +107,11 @@ void GridEditorPlacement::WriteToCell() {
         return;
     }
     const QScopedValueRollback writing(mWritingToCell, true);
+    if (holiday::TableHistory* history = mGrid.History()) {
+        const holiday::TableHistory::Step step(*history, mEditKey);
+        mGrid.mTable.SetCell(mCell->Col, mCell->Row, mEditor->WholeText());
+        return;
+    }
     mGrid.mTable.SetCell(mCell->Col, mCell->Row, mEditor->WholeText());
 }
 

@@ -3,6 +3,7 @@
 #include "holiday/CellRange.h"
 #include "holiday/GridCoord.h"
 
+#include <cstdint>
 #include <optional>
 
 class QWidget;
@@ -22,7 +23,8 @@ enum class EditorOpening {
 // it over that cell as the grid scrolls, keeps the editor's text and the cell's the same both
 // ways, and closes it. While the cell lies scrolled away under the fixed cells the editor is
 // hidden, stays open and the grid holds the focus for it (the grid passes it every key); it
-// shows again, with the focus, once the cell is scrolled back into view.
+// shows again, with the focus, once the cell is scrolled back into view. What one opening
+// writes into its cell is one step of the grid's history.
 class GridEditorPlacement {
 public:
     // Makes the editor, hidden, as a child of the grid's viewport.
@@ -58,6 +60,7 @@ private:
     std::optional<holiday::GridCoord> mCell; // the cell being edited, while open
     bool mTakingCellText = false;            // the editor takes its cell's text
     bool mWritingToCell = false;             // the editor's text goes into its cell
+    std::uint64_t mEditKey = 0; // the history's step of this opening: one step per cell edited
 };
 
 } // namespace app

@@ -2,6 +2,7 @@
 
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
+#include "app/GridEditCommands.h"
 #include "app/GridEditorPlacement.h"
 #include "app/HolidayGrid.h"
 
@@ -93,6 +94,9 @@ bool GridInput::Key(QKeyEvent& event, From from) {
     default:
         break;
     }
+    if (from == From::Grid && EditKey(event)) {
+        return true;
+    }
     if (from == From::Editor || !IsTypingKey(event)) {
         return false;
     }
@@ -103,6 +107,32 @@ bool GridInput::Key(QKeyEvent& event, From from) {
         // The keystroke replaces the selected text.
         const QScopedValueRollback forwarding(mForwardingKey, true);
         QCoreApplication::sendEvent(&mEditor.Editor(), &event);
+    }
+    return true;
+}
+
+bool GridInput::EditKey(const QKeyEvent& event) {
+    // Cut before Delete: Shift+Delete cuts.
+    if (event.matches(QKeySequence::Cut)) {
+        mCommands.Cut();
+    } else if (event.matches(QKeySequence::Copy)) {
+        mCommands.Copy();
+    } else if (event.matches(QKeySequence::Paste)) {
+        mCommands.Paste();
+    } else if (event.matches(QKeySequence::Delete) ||
+               (event.key() == Qt::Key_Delete && event.modifiers() == Qt::NoModifier)) {
+        mCommands.Delete();
+    } else if (event.matches(QKeySequence::SelectAll)) {
+        mCommands.SelectAll();
+    } else if (event.matches(QKeySequence::Undo)) {
+        mCommands.Undo();
+    } else if (event.matches(QKeySequence::Redo) ||
+               (event.key() == Qt::Key_Y && event.modifiers() == Qt::ControlModifier) ||
+               (event.key() == Qt::Key_Z &&
+                event.modifiers() == (Qt::ControlModifier | Qt::ShiftModifier))) {
+        mCommands.Redo();
+    } else {
+        return false;
     }
     return true;
 }

@@ -11,6 +11,7 @@ class QKeyEvent;
 
 namespace app {
 
+class GridEditCommands;
 class GridEditorPlacement;
 class HolidayGrid;
 
@@ -22,13 +23,15 @@ public:
     // Where a key press arrived.
     enum class From { Grid, Editor };
 
-    GridInput(HolidayGrid& grid, GridEditorPlacement& editor) noexcept
-        : mGrid(grid), mEditor(editor) {}
+    GridInput(HolidayGrid& grid, GridEditorPlacement& editor, GridEditCommands& commands) noexcept
+        : mGrid(grid), mEditor(editor), mCommands(commands) {}
 
     // A key press: first the grid's OnKeyDown handler, then the grid's own handling. From the
     // editor, the caret keys (Left, Right, Home, End) and every key the grid does not use are
     // left to it; from the grid, a typing key opens the editor with the whole text selected and
-    // goes on to it, replacing that text. Escape does nothing.
+    // goes on to it, replacing that text. Escape does nothing. From the grid, the clipboard keys
+    // (Copy, Cut, Paste), Delete, Select All, Undo and Redo (Ctrl+Shift+Z and Ctrl+Y) run the
+    // grid's edit commands; in the editor they are the editor's own.
     [[nodiscard]] bool Key(QKeyEvent& event, From from);
     // The move of the Enter key alone (HolidayGrid::MoveByEnter).
     void MoveByEnter(EnterMove move);
@@ -53,6 +56,8 @@ private:
     };
 
     void MoveByKey(GridKey key, Qt::KeyboardModifiers modifiers);
+    // An edit command's key, run; false for every other key.
+    [[nodiscard]] bool EditKey(const QKeyEvent& event);
     // One NavigateGrid for Enter, applied: move, anchor, editor.
     void Enter(EnterMove move, bool shift, bool ctrl);
     // The row whose lower border is under pos in the fixed first column.
@@ -60,6 +65,7 @@ private:
 
     HolidayGrid& mGrid;
     GridEditorPlacement& mEditor;
+    GridEditCommands& mCommands;
     std::optional<RowDrag> mDrag;
     bool mForwardingKey = false; // a typed key goes on to the editor as it opens
 };

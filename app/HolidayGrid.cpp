@@ -4,10 +4,12 @@
 #include "app/ErrorDisplay.h"
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
+#include "app/GridContextMenu.h"
 #include "app/HolidayGridAccessible.h"
 #include "app/ShownText.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -34,7 +36,8 @@ constexpr int MinDrawnChars = 64;
 
 HolidayGrid::HolidayGrid(holiday::HolidayTable& table, QWidget* parent)
     : QAbstractScrollArea(parent), mTable(table), mCellFont(WindowFont()),
-      mFixedFont(FixedCellFont()), mEditor(*this), mInput(*this, mEditor) {
+      mFixedFont(FixedCellFont()), mEditor(*this), mCommands(*this, mEditor),
+      mInput(*this, mEditor, mCommands) {
     mCellTextHeight = TextHeight(mCellFont);
     mFixedTextHeight = TextHeight(mFixedFont);
     setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -463,6 +466,13 @@ void HolidayGrid::mousePressEvent(QMouseEvent* event) {
 
 void HolidayGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);
+}
+
+void HolidayGrid::contextMenuEvent(QContextMenuEvent* event) {
+    RunGuarded(this, [this, event] {
+        GridContextMenu::Show(*this, event->pos(), event->reason() == QContextMenuEvent::Mouse);
+    });
+    event->accept();
 }
 
 void HolidayGrid::mouseMoveEvent(QMouseEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/GridEditCommands.h"
 #include "app/GridEditorPlacement.h"
 #include "app/GridInput.h"
 #include "app/GridNavigation.h"
@@ -14,6 +15,10 @@
 #include <optional>
 
 class QLineEdit;
+
+namespace holiday {
+class TableHistory;
+}
 
 namespace app {
 
@@ -48,6 +53,20 @@ public:
     // before the grid's own handling; the form binds its sgKeyDown here. A handler that sets
     // the key to 0 takes the key press away from the grid.
     std::function<void(int& key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
+
+    // The history that typing, pasting, cutting and deleting in the grid record into and that
+    // its undo and redo use (none: they record nothing, and undo does nothing). Not owned.
+    void SetHistory(holiday::TableHistory* history) noexcept { mHistory = history; }
+    [[nodiscard]] holiday::TableHistory* History() const noexcept { return mHistory; }
+    // Copy, cut, paste, delete, select all, undo and redo on the table (keys and context menu).
+    [[nodiscard]] GridEditCommands& EditCommands() noexcept { return mCommands; }
+
+    // The context menu's entries that run the window's commands ("add row", "delete current
+    // row"); an entry whose command is unset is not shown. "Year view…" is shown on a
+    // configuration column (column 5 on) while OnYearView is set, and gets that column.
+    std::function<void()> OnAddRow;
+    std::function<void()> OnDeleteCurrentRow;
+    std::function<void(std::int32_t col)> OnYearView;
 
     // The move of the Enter key, for an OnKeyDown handler: CurrentCell one step as move says
     // (none beyond the last row or column; a move closes the editor and is scrolled into view).
@@ -85,6 +104,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -92,6 +112,8 @@ protected:
 private:
     friend class GridInput;
     friend class GridEditorPlacement;
+    friend class GridEditCommands;
+    friend class GridContextMenu;
 
     // holiday::HolidayTableObserver
     void CellsChanged(holiday::GridCoord first, holiday::GridCoord last) override;
@@ -143,7 +165,9 @@ private:
 
     holiday::CellRange mShownSelection; // the selected block as last painted
 
+    holiday::TableHistory* mHistory = nullptr;
     GridEditorPlacement mEditor;
+    GridEditCommands mCommands;
     GridInput mInput;
 };
 

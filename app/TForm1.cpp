@@ -303,6 +303,10 @@ void TForm1::BuildGrid() {
     sg->OnKeyDown = [this](int& key, Qt::KeyboardModifiers modifiers) {
         RunGuarded(sg, [&] { sgKeyDown(sg, key, modifiers); });
     };
+    sg->SetHistory(&mHistory);
+    // The context menu's row commands are the buttons'; its entries run guarded.
+    sg->OnAddRow = [this] { Button2Click(sg); };
+    sg->OnDeleteCurrentRow = [this] { Button4Click(sg); };
 }
 
 void TForm1::BuildShortcuts() {
@@ -462,6 +466,7 @@ void TForm1::OpenFile(const std::string& path) {
 }
 
 void TForm1::ImportCalendar(const std::string& path) {
+    const holiday::TableHistory::Step step(mHistory);
     ImportCalendarCommand(mTable, *Memo1, path);
 }
 
@@ -479,19 +484,23 @@ void TForm1::Button1Click(QObject* /*sender*/) {
 }
 
 void TForm1::Button2Click(QObject* /*sender*/) {
+    const holiday::TableHistory::Step step(mHistory);
     mTable.AddRow();
 }
 
 void TForm1::Button4Click(QObject* /*sender*/) {
+    const holiday::TableHistory::Step step(mHistory);
     mTable.DeleteTableRow(mTable.CurrentCell().Row);
 }
 
 void TForm1::Button5Click(QObject* /*sender*/) {
+    const holiday::TableHistory::Step step(mHistory);
     mTable.AddColumn();
 }
 
 void TForm1::Button6Click(QObject* /*sender*/) {
     // The rule columns stay.
+    const holiday::TableHistory::Step step(mHistory);
     if (mTable.ColCount() > rules::RuleColumnCount) {
         mTable.SetColCount(mTable.ColCount() - 1);
     }

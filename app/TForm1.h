@@ -3,6 +3,7 @@
 #include "app/FileCommands.h"
 #include "app/HolidayFileDialog.h"
 #include "holiday/HolidayTable.h"
+#include "holiday/TableHistory.h"
 #include "rules/LocaleDateSettings.h"
 
 #include <QPointer>
@@ -53,6 +54,9 @@ public:
     TForm1& operator=(const TForm1&) = delete;
 
     [[nodiscard]] holiday::HolidayTable& Table() noexcept { return mTable; }
+    // The table's undo history: the grid's edits, the row and column commands and a dropped
+    // calendar record into it; opening a file voids it.
+    [[nodiscard]] holiday::TableHistory& History() noexcept { return mHistory; }
     [[nodiscard]] const rules::LocaleDateSettings& LocaleSettings() const noexcept {
         return mLocaleSettings;
     }
@@ -178,6 +182,7 @@ private:
 
     // The grid observes the table; the destructor deletes the grid before the table goes.
     holiday::HolidayTable mTable;
+    holiday::TableHistory mHistory{mTable};
     rules::LocaleDateSettings mLocaleSettings;
     bool mShown = false;
     std::string mOpenWhenShown;

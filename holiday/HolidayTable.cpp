@@ -2,6 +2,7 @@
 
 #include "holiday/Exception.h"
 #include "holiday/HolidayTableObserver.h"
+#include "holiday/TableChange.h"
 
 #include <algorithm>
 
@@ -14,7 +15,7 @@ constexpr const char* FixedColsTooMany =
     "Die Anzahl fester Spalten muss kleiner als die Spaltenanzahl sein";
 constexpr const char* FixedRowsTooMany =
     "Die Anzahl fester Zeilen muss kleiner als die Zeilenanzahl sein";
-constexpr const char* GridTooLarge = "Gitter zu groß für Operation";
+constexpr const char* GridTooLarge = HolidayTable::TooLargeMessage;
 
 } // namespace
 
@@ -99,6 +100,9 @@ void HolidayTable::SetCell(std::int32_t col, std::int32_t row, std::string_view 
     if (col < 0 || row < 0) {
         throw EInvalidGridOperation(IndexOutOfRange);
     }
+    if (mRecording != nullptr) {
+        mRecording->CellSetting(mCells, col, row);
+    }
     mCells.Set(col, row, text);
     if (!mObservers.empty()) {
         const GridCoord cell{col, row};
@@ -109,6 +113,11 @@ void HolidayTable::SetCell(std::int32_t col, std::int32_t row, std::string_view 
 void HolidayTable::SetRowCells(std::int32_t row, std::span<const std::string_view> texts) {
     if (row < 0) {
         throw EInvalidGridOperation(IndexOutOfRange);
+    }
+    if (mRecording != nullptr) {
+        for (std::size_t k = 0; k < texts.size() && k <= INT32_MAX; ++k) {
+            mRecording->CellWriting(mCells, static_cast<std::int32_t>(k), row, texts[k]);
+        }
     }
     mCells.SetRow(row, texts);
     if (!mObservers.empty() && !texts.empty()) {
@@ -137,6 +146,9 @@ void HolidayTable::SetColCount(std::int32_t n) {
         SetFixedCols(n - 1);
     }
     const GridCoord oldExtent{mColCount, mRowCount};
+    if (mRecording != nullptr) {
+        mRecording->CountChanging(mCells, TableChange::Count::Cols, mColCount, n);
+    }
     mColCount = n;
     ResizeSteps(oldExtent);
 }
@@ -153,6 +165,9 @@ void HolidayTable::SetRowCount(std::int32_t n) {
         SetFixedRows(n - 1);
     }
     const GridCoord oldExtent{mColCount, mRowCount};
+    if (mRecording != nullptr) {
+        mRecording->CountChanging(mCells, TableChange::Count::Rows, mRowCount, n);
+    }
     mRowCount = n;
     ResizeSteps(oldExtent);
 }
@@ -190,6 +205,9 @@ void HolidayTable::SetFixedCols(std::int32_t n) {
     if (n >= mColCount) {
         throw EInvalidGridOperation(FixedColsTooMany);
     }
+    if (mRecording != nullptr) {
+        mRecording->CountChanging(mCells, TableChange::Count::FixedCols, mFixedCols, n);
+    }
     mFixedCols = n;
     FixedCountsSteps();
 }
@@ -203,6 +221,9 @@ void HolidayTable::SetFixedRows(std::int32_t n) {
     }
     if (n >= mRowCount) {
         throw EInvalidGridOperation(FixedRowsTooMany);
+    }
+    if (mRecording != nullptr) {
+        mRecording->CountChanging(mCells, TableChange::Count::FixedRows, mFixedRows, n);
     }
     mFixedRows = n;
     FixedCountsSteps();
@@ -269,13 +290,46 @@ void HolidayTable::NotifyWholeExtent() {
     }
 }
 
+void HolidayTable::RecordClearing(std::int32_t colLimit, std::int64_t rowLimit) {
+    const std::int64_t rows = std::min(rowLimit, mCells.RowEnd());
+    for (std::int64_t r = 0; r < rows; ++r) {
+        const auto row = static_cast<std::int32_t>(r);
+        // The entries first: each write below changes the row being walked.
+        std::vector<std::int32_t> cols;
+        std::int32_t col = 0;
+        std::string_view text;
+        for (auto entries = mCells.Entries(row); entries.Next(col, text) && col < colLimit;) {
+            cols.push_back(col);
+        }
+        for (const std::int32_t c : cols) {
+            mRecording->CellWriting(mCells, c, row, {});
+        }
+    }
+}
+
+void HolidayTable::RecordAdopting(std::int32_t row, std::string_view bytes) {
+    std::int32_t col = 0;
+    for (std::size_t at = 0; at <= bytes.size(); ++col) {
+        const std::size_t end = std::min(bytes.find('\0', at), bytes.size());
+        mRecording->CellWriting(mCells, col, row, bytes.substr(at, end - at));
+        at = end + 1;
+    }
+}
+
 void HolidayTable::Clear() {
+    if (mRecording != nullptr) {
+        RecordClearing(mColCount, mRowCount);
+    }
     mCells.ClearRange(mColCount, mRowCount);
     NotifyWholeExtent();
 }
 
 void HolidayTable::ClearCellStore() {
+    if (mRecording != nullptr) {
+        RecordClearing(INT32_MAX, mCells.RowEnd());
+    }
     mCells.ClearAll();
+    ++mStoreResets;
     NotifyWholeExtent();
 }
 
@@ -323,6 +377,26 @@ void HolidayTable::AssignRow(std::int32_t target, std::int32_t source) {
     if (target < 0 || source < 0) {
         throw EInvalidGridOperation(IndexOutOfRange);
     }
+    if (mRecording != nullptr && target != source) {
+        // Every column where the two rows differ: the target's texts, then the source's where
+        // the target has none.
+        std::vector<std::pair<std::int32_t, std::string>> writes;
+        std::int32_t col = 0;
+        std::string_view text;
+        for (auto entries = mCells.Entries(target); entries.Next(col, text) && col < mColCount;) {
+            writes.emplace_back(col, mCells.View(col, source));
+        }
+        for (auto entries = mCells.Entries(source); entries.Next(col, text) && col < mColCount;) {
+            if (mCells.View(col, target).empty()) {
+                writes.emplace_back(col, text);
+            }
+        }
+        std::sort(writes.begin(), writes.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [c, now] : writes) {
+            mRecording->CellWriting(mCells, c, target, now);
+        }
+    }
     mCells.CopyRow(target, source, mColCount);
     if (!mObservers.empty()) {
         const GridCoord first{0, target};
@@ -336,6 +410,9 @@ void HolidayTable::DeleteTableRow(std::int32_t row) {
         throw EInvalidGridOperation(IndexOutOfRange);
     }
     if (row <= mRowCount - 2) {
+        if (mRecording != nullptr) {
+            mRecording->RowDeleting(mCells, row, mColCount, mRowCount);
+        }
         for (std::int32_t x = row; x <= mRowCount - 2; ++x) {
             mCells.CopyRow(x, x + 1, mColCount);
         }

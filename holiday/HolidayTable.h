@@ -16,6 +16,7 @@
 namespace holiday {
 
 class HolidayTableObserver;
+class TableChange;
 
 // The rectangular table of text cells of one holiday-definition document, with its counts,
 // fixed counts, current cell and the widths and heights that follow the counts.
@@ -33,6 +34,8 @@ public:
     // Larger counts fail with "Gitter zu groß für Operation" (rows only once any row height
     // was changed).
     static constexpr std::int32_t MaxCount = 134'217'725;
+    // The message of a table or a block too large for an operation.
+    static constexpr const char* TooLargeMessage = "Gitter zu groß für Operation";
 
     // The state the window starts with: 6 columns, 5 rows, FixedRows 1, FixedCols 0,
     // CurrentCell, anchor and top-left (0, 1), no texts, every width 64, every height 17.
@@ -79,6 +82,9 @@ public:
     [[nodiscard]] char* NewRowBlock(std::size_t size) { return mCells.NewBlock(size); }
     void DropRowBlock(const char* block) noexcept { mCells.DropBlock(block); }
     void AdoptRow(std::int32_t row, const char* bytes, std::size_t size, std::int32_t lastCol) {
+        if (mRecording != nullptr) {
+            RecordAdopting(row, std::string_view(bytes, size));
+        }
         mCells.AdoptRow(row, bytes, size, lastCol);
         if (!mObservers.empty()) {
             NotifyRowChanged(row, lastCol);
@@ -168,6 +174,15 @@ public:
     // The store itself, for readers that walk every text (the writer, the report).
     [[nodiscard]] const CellStore& Cells() const noexcept { return mCells; }
 
+    // --- Recording (TableHistory) ---
+    // While a change is set, every change of texts, counts and fixed counts is also written
+    // into it, with what it replaces, before it is made; null ends the recording. Not owned.
+    void SetRecording(TableChange* change) noexcept { mRecording = change; }
+    [[nodiscard]] TableChange* Recording() const noexcept { return mRecording; }
+    // How often the whole CellStore was emptied (ResetForOpen, ClearCellStore): a history
+    // recorded before no longer fits the table.
+    [[nodiscard]] std::uint64_t StoreResets() const noexcept { return mStoreResets; }
+
 private:
     template <typename Call> void Notify(Call&& call);
     void NotifyRowChanged(std::int32_t row, std::int32_t lastCol);
@@ -192,6 +207,11 @@ private:
     // Set once any row height was changed; from then on rows obey MaxCount too.
     bool mRowHeightsChanged = false;
     std::vector<HolidayTableObserver*> mObservers;
+    TableChange* mRecording = nullptr;
+    std::uint64_t mStoreResets = 0;
+    // Records the writes of every text of rows 0 .. rowLimit - 1 at columns below colLimit.
+    void RecordClearing(std::int32_t colLimit, std::int64_t rowLimit);
+    void RecordAdopting(std::int32_t row, std::string_view bytes);
 
     // The state when the outermost NotificationBatch began, and what changed since.
     struct Batch {

@@ -4,6 +4,7 @@
 #include "app/GridAxis.h"
 #include "app/GridCellEditor.h"
 #include "app/TForm1.h"
+#include "tests/support/TableSnapshot.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,7 +12,9 @@
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <algorithm>
@@ -293,7 +296,6 @@ TEST_F(HolidayGridTest, OnlyTypingKeysOpenTheEditor) {
         {"digit on the keypad", Qt::Key_5, Qt::KeypadModifier, "5"},
         {"Ctrl+letter", Qt::Key_A, Qt::ControlModifier, ""},
         {"Alt+letter", Qt::Key_A, Qt::AltModifier, ""},
-        {"Delete", Qt::Key_Delete, {}, ""},
         {"Insert", Qt::Key_Insert, {}, ""},
         {"Esc", Qt::Key_Escape, {}, ""},
     };
@@ -306,6 +308,163 @@ TEST_F(HolidayGridTest, OnlyTypingKeysOpenTheEditor) {
         EXPECT_EQ(grid->IsEditorOpen(), !tc.cell.empty());
         EXPECT_EQ(Cell({3, 3}), tc.cell.empty() ? "Easter" : tc.cell);
     }
+}
+
+// The edit commands' keys with the editor closed, each undone and redone; the table's own
+// record of every kind of change is the history's test, here the grid's wiring.
+TEST_F(HolidayGridTest, ClipboardAndHistoryKeys) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    table.SetCell(1, 1, "Easter");
+    table.SetCell(2, 1, "a\tb");
+    table.SetCell(1, 2, "Mariä \"H\"");
+    table.SetCell(6, 2, "hidden");
+    table.SetCell(3, 1, "+1");
+    table.SetCurrentCell({1, 1});
+    Key(Qt::Key_Right, Qt::ShiftModifier);
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), QString::fromUtf8("Easter\t\"a\tb\"\n\"Mariä \"\"H\"\"\"\t\n"));
+    EXPECT_TRUE(clipboard->mimeData()->html().contains(u"<td>Mariä &quot;H&quot;</td><td></td>"));
+
+    const struct {
+        const char* name;
+        std::function<void()> setup;
+        std::function<void()> act;
+        std::function<bool()> done;
+    } cases[] = {
+        {"Ctrl+X cuts", [] {}, [&] { Key(Qt::Key_X, Qt::ControlModifier); },
+         [&] {
+             return Cell({1, 1}).empty() && Cell({2, 2}).empty() && !clipboard->text().isEmpty();
+         }},
+        {"Delete empties",
+         [&] {
+             table.SetCurrentCell({3, 1});
+         },
+         [&] { Key(Qt::Key_Delete); },
+         [&] {
+             return Cell({3, 1}).empty();
+         }},
+        {"Ctrl+V grows the table over a hidden text",
+         [&] {
+             table.SetCurrentCell({5, 1});
+         },
+         [&] {
+             clipboard->setText(QStringLiteral("x\ty\r\n\"q\tr\"\r\n"));
+             Key(Qt::Key_V, Qt::ControlModifier);
+         },
+         [&] {
+             return table.ColCount() == 7 && Cell({6, 1}) == "y" && Cell({5, 2}) == "q\tr" &&
+                    Cell({6, 2}).empty() && table.Anchor() == GridCoord{6, 2};
+         }},
+        {"one line fills the block",
+         [&] {
+             table.SetCurrentCell({0, 3});
+             Key(Qt::Key_Right, Qt::ShiftModifier);
+         },
+         [&] {
+             clipboard->setText(QStringLiteral("#\n"));
+             Key(Qt::Key_V, Qt::ControlModifier);
+         },
+         [&] {
+             return Cell({0, 3}) == "#" && Cell({1, 3}) == "#";
+         }},
+        {"typing is one step per cell",
+         [&] {
+             table.SetCurrentCell({3, 4});
+         },
+         [&] {
+             Type("Ab");
+             Key(Qt::Key_Return);
+         },
+         [&] {
+             return Cell({3, 4}) == "Ab";
+         }},
+        {"add row", [] {}, [&] { form->Button2->click(); }, [&] { return table.RowCount() == 6; }},
+        {"delete current row",
+         [&] {
+             table.SetCurrentCell({0, 1});
+         },
+         [&] { form->Button4->click(); },
+         [&] {
+             return Cell({0, 2}) == "#" && table.RowCount() == 5;
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        grid->setFocus();
+        c.setup();
+        const testsupport::TableState before = testsupport::Snapshot(table);
+        c.act();
+        grid->CloseEditor();
+        EXPECT_TRUE(c.done());
+        const testsupport::TableState after = testsupport::Snapshot(table);
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(testsupport::Snapshot(table).Texts, before.Texts);
+        EXPECT_EQ(table.ColCount(), before.Cols);
+        EXPECT_EQ(table.RowCount(), before.Rows);
+        EXPECT_EQ(table.CurrentCell(), before.Current);
+        Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(testsupport::Snapshot(table).Texts, after.Texts);
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        Key(Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(testsupport::Snapshot(table).Texts, after.Texts);
+    }
+
+    // Inside the open editor Ctrl+Z is the editor's own, of that cell only.
+    table.SetCurrentCell({0, 2});
+    Type("uv");
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(grid->IsEditorOpen());
+    EXPECT_EQ(Cell({0, 2}), "#");
+    EXPECT_EQ(Cell({3, 3}), "Ab");
+}
+
+TEST_F(HolidayGridTest, ContextMenu) {
+    std::int32_t yearViewCol = -1;
+    const auto open = [&](GridCoord cell) -> QMenu* {
+        const QPoint at = grid->CellRect(cell).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(grid->viewport(), &event);
+        QMenu* menu = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* m = qobject_cast<QMenu*>(w); m != nullptr && m->isVisible()) {
+                menu = m;
+            }
+        }
+        return menu;
+    };
+    const auto entry = [](QMenu* menu, const char* name) {
+        return menu->findChild<QAction*>(QString::fromLatin1(name));
+    };
+    table.SetCell(2, 3, "Easter");
+    QMenu* menu = open({2, 3});
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(table.CurrentCell(), (GridCoord{2, 3})); // the right click moved it
+    EXPECT_FALSE(entry(menu, "grid-undo")->isEnabled());
+    EXPECT_EQ(entry(menu, "grid-year-view"), nullptr);
+    entry(menu, "grid-cut")->trigger();
+    menu->close();
+    EXPECT_EQ(Cell({2, 3}), "");
+
+    grid->OnYearView = [&](std::int32_t col) { yearViewCol = col; };
+    for (const auto& [cell, yearView] : {std::pair{GridCoord{4, 2}, false}, {{5, 0}, true}}) {
+        menu = open(cell);
+        ASSERT_NE(menu, nullptr);
+        QAction* year = entry(menu, "grid-year-view");
+        EXPECT_EQ(year != nullptr, yearView);
+        // A fixed cell (the header) greys what acts on cells.
+        EXPECT_EQ(entry(menu, "grid-paste")->isEnabled() || entry(menu, "grid-cut")->isEnabled(),
+                  cell.Row != 0);
+        EXPECT_EQ(entry(menu, "grid-undo")->isEnabled(), !yearView); // the cut, undone below
+        if (year != nullptr) {
+            year->trigger();
+        } else {
+            entry(menu, "grid-undo")->trigger();
+        }
+        menu->close();
+    }
+    EXPECT_EQ(Cell({2, 3}), "Easter");
+    EXPECT_EQ(yearViewCol, 5);
 }
 
 TEST_F(HolidayGridTest, MousePressesOnCells) {

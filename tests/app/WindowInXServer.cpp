@@ -1,4 +1,5 @@
-// The window in a real X server: pastes from an empty clipboard into every text widget, and a
+// The window in a real X server: pastes from an empty clipboard into every text widget, the grid's
+// copy, cut, paste and undo through the real clipboard, and a
 // seeded soak test of random user actions. main() starts its own Xvfb (xcb platform, a clipboard
 // nobody has filled); without Xvfb, with MIREVO_SOAK_OFFSCREEN set, or when only listing the
 // tests, it runs offscreen, where the clipboard test is skipped.
@@ -169,7 +170,7 @@ TEST_F(WindowTest, ShortcutsRunTheirCommandsFromEveryControlButNotUnderAModalBox
         ++saves;
         return std::nullopt;
     };
-    const auto reported = [&] { return form->Memo1->toPlainText().contains(u"Year 2015"); };
+    const auto reported = [&] { return form->Memo1->Text().contains(u"Year 2015"); };
     const struct {
         const char* name;
         QKeySequence key;
@@ -261,6 +262,68 @@ TEST_F(WindowTest, TestMakesTheFaultyCellCurrentAndGivesTheGridTheFocusAfterTheB
     EXPECT_EQ(QApplication::focusWidget(), form->sg);
     QTest::keyClicks(QApplication::focusWidget(), "+1");
     EXPECT_EQ(table.GetCell(3, 250), "+1");
+}
+
+// Copy, cut and paste through the X server's clipboard, with undo and redo of each over texts
+// hidden beyond the counts.
+TEST_F(WindowTest, ClipboardAndUndoOnTheRealWidget) {
+    if (!gOnXServer) {
+        GTEST_SKIP() << "no X server: the offscreen clipboard says nothing about a real one";
+    }
+    holiday::HolidayTable& table = form->Table();
+    QWidget* grid = form->sg;
+    grid->setFocus();
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(Focused(), k, mods);
+        QCoreApplication::processEvents();
+    };
+    table.SetCell(0, 1, "Mariä \"Himmelfahrt\"");
+    table.SetCell(1, 1, "15.08");
+    table.SetCell(0, 2, "a\tb");
+    table.SetCell(6, 1, "hidden");
+    table.SetCurrentCell({0, 1});
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+              "\"Mariä \"\"Himmelfahrt\"\"\"\t15.08\n\"a\tb\"\t\n");
+
+    // Pasted at column 4: the table grows over the hidden text, which undo brings back.
+    table.SetCurrentCell({4, 3});
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(table.ColCount(), 6);
+    table.SetCurrentCell({5, 1});
+    QGuiApplication::clipboard()->setText(QStringLiteral("x\ty\r\n"));
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(table.ColCount(), 7);
+    EXPECT_EQ(table.GetCell(6, 1), "y");
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(table.ColCount(), 6);
+    EXPECT_EQ(table.GetCell(6, 1), "hidden");
+    EXPECT_EQ(table.GetCell(4, 3), "Mariä \"Himmelfahrt\"");
+    EXPECT_EQ(table.GetCell(4, 4), "a\tb");
+
+    // A single line fills the selected block; cut empties it; each undone in turn.
+    QGuiApplication::clipboard()->setText(QStringLiteral("#"));
+    table.SetCurrentCell({1, 1});
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(table.GetCell(1, 2), "#");
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(table.GetCell(1, 1), "");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("#\n#\n"));
+    form->Button4->click(); // delete current row
+    grid->setFocus();
+    EXPECT_EQ(table.GetCell(0, 1), "a\tb");
+    for (int i = 0; i < 3; ++i) {
+        key(Qt::Key_Z, Qt::ControlModifier);
+    }
+    EXPECT_EQ(table.GetCell(0, 1), "Mariä \"Himmelfahrt\"");
+    EXPECT_EQ(table.GetCell(1, 1), "15.08");
+    key(Qt::Key_Y, Qt::ControlModifier);
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(table.GetCell(1, 1), "");
+    EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Texts().join("\n").toStdString();
 }
 
 // Answers the next modal file dialog of the real Qt widget once it shows: fills its name field
