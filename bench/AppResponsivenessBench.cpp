@@ -130,6 +130,28 @@ void BM_Test(benchmark::State& state) {
     state.counters["limit_MB"] = 2 * (reportBytes + fileBytes) / (1 << 20);
 }
 
+// "autosize col width" over a one-row file of range(0) header texts ("Land 0" ...), opened
+// first (its open sizes the columns as well).
+void BM_Autosize(benchmark::State& state) {
+    const auto path =
+        BenchFolder() / ("mirevo-responsiveness-" + std::to_string(::getpid()) + "-wide.hol");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write("Title\0Start\0Move\0Offset\0x", 25);
+        for (std::int64_t col = 0; col < state.range(0); ++col) {
+            out << '\0' << "Land " << col;
+        }
+        out << '\x01';
+    }
+    Window window;
+    state.counters["open_gap_ms"] = LongestGap([&] { window.form.OpenFile(path.string()); });
+    std::filesystem::remove(path);
+    for (auto _ : state) {
+        state.counters["gap_ms"] = LongestGap([&] { window.form.ConfExit(nullptr); });
+    }
+    state.counters["cols"] = window.form.Table().ColCount();
+}
+
 // A paste of 10,000 code points into the open cell editor: U+0301 (combining marks) when
 // range(0) is 0, random code points otherwise (seed 1).
 void BM_Paste(benchmark::State& state) {
@@ -166,6 +188,7 @@ void BM_Paste(benchmark::State& state) {
 BENCHMARK(BM_Open)->Arg(100)->Arg(1024)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Save)->Arg(100)->Arg(1024)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Test)->Arg(10)->Arg(100)->Arg(1024)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Autosize)->Arg(1 << 20)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Paste)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace

@@ -340,12 +340,33 @@ TEST(HolidayTableTest, OpenResetEndsInOneEmptyCellFromAnyState) {
     };
     for (std::size_t i = 0; i < std::size(states); ++i) {
         SCOPED_TRACE(i);
+        const auto build = [&](HolidayTable& t) {
+            FillRows(t, 5);
+            t.SetColCount(8);
+            t.SetCell(7, 2, "hidden");
+            t.SetColCount(6);
+            t.SetColWidth(0, 150);
+            t.SetRowHeight(0, 30);
+            states[i](t);
+        };
         HolidayTable t;
-        FillRows(t, 5);
-        t.SetColCount(8);
-        t.SetCell(7, 2, "hidden");
-        t.SetColCount(6);
-        states[i](t);
+        build(t);
+        // An open reads into a table of its own, which the table takes over at the end: the
+        // same as reading into the table after its reset.
+        HolidayTable opened;
+        build(opened);
+        const auto read = opened.OpenResetCopy();
+        t.ResetForOpen();
+        EXPECT_EQ(Snapshot(*read), Snapshot(t));
+        for (HolidayTable* into : {&t, read.get()}) {
+            into->SetColCount(7);
+            into->SetRowCount(3);
+            into->SetCell(6, 2, "read");
+        }
+        opened.TakeOver(*read);
+        EXPECT_EQ(Snapshot(opened), Snapshot(t));
+        EXPECT_EQ(opened.RowHeight(0), t.RowHeight(0));
+        EXPECT_EQ(opened.RowHeight(2), t.RowHeight(2));
         t.ResetForOpen();
         EXPECT_EQ(t.ColCount(), 1);
         EXPECT_EQ(t.RowCount(), 1);
