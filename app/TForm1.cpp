@@ -307,6 +307,7 @@ void TForm1::BuildGrid() {
     // The context menu's row commands are the buttons'; its entries run guarded.
     sg->OnAddRow = [this] { Button2Click(sg); };
     sg->OnDeleteCurrentRow = [this] { Button4Click(sg); };
+    sg->OnYearView = [this](std::int32_t col) { ShowYearView(col); };
 }
 
 void TForm1::BuildShortcuts() {
