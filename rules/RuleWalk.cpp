@@ -64,7 +64,7 @@ std::vector<RuleFault> FaultsOf(const RuleRow& row, const RuleYear& year) {
 RuleWalk::RuleWalk(const holiday::HolidayTable& table, RuleRowRange range)
     : mTable(table), mCells(table.Cells()), mRange(range) {}
 
-const std::vector<RuleRow>& RuleWalk::Rows() {
+const RuleRows& RuleWalk::Rows() {
     if (Changed()) {
         ReadFrom(0, mRange.First);
     }
@@ -77,9 +77,14 @@ void RuleWalk::Prepare(holiday::WorkProgress* progress) {
     }
 }
 
+bool RuleWalk::ReleaseSome() noexcept {
+    mRowCount = -1;
+    return mRows.ReleaseLastChunk();
+}
+
 void RuleWalk::ReadFrom(std::size_t index, std::int32_t row, holiday::WorkProgress* progress) {
     constexpr std::int32_t ProgressRows = 1 << 12;
-    mRows.erase(mRows.begin() + static_cast<std::ptrdiff_t>(index), mRows.end());
+    mRows.Truncate(index);
     mRevision = mCells.Revision();
     mRowCount = mTable.RowCount();
     const std::int32_t end = std::min(mRange.End, mRowCount);

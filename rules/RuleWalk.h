@@ -6,6 +6,7 @@
 #include "rules/CalendarDate.h"
 #include "rules/HolidayRule.h"
 #include "rules/RuleColumns.h"
+#include "rules/RuleRows.h"
 
 #include <cstdint>
 #include <exception>
@@ -46,14 +47,6 @@ struct RuleFault {
     friend bool operator==(const RuleFault&, const RuleFault&) = default;
 };
 
-// A row of the table that is a rule (its start date is not empty): its title as the table holds
-// it and the rule read once from its texts (which Rule gives back).
-struct RuleRow {
-    std::int32_t Row;
-    std::string_view Title;
-    PreparedHolidayRule Rule;
-};
-
 // Rows First up to End - 1, cut to the rule rows of the table (FirstRuleRow to RowCount - 1).
 struct RuleRowRange {
     std::int32_t First = FirstRuleRow;
@@ -81,11 +74,15 @@ public:
 
     // The rule rows of the range, in row order, read again if the table changed since they were
     // last read. Valid until the next call of this walk or the next change of the table.
-    [[nodiscard]] const std::vector<RuleRow>& Rows();
+    [[nodiscard]] const RuleRows& Rows();
     // Reads the rule rows now when the table changed since they were last read, telling
     // progress (may be null) the row reached of RowCount every few thousand rows. Throws
     // EAbort when progress asks to stop; the rows are then read again at their next use.
     void Prepare(holiday::WorkProgress* progress);
+    // Gives back the memory of some of the rows read (a chunk of them); false when none was
+    // left. Calls in a loop free even ten million rules in short steps. The rows are read again
+    // at their next use.
+    bool ReleaseSome() noexcept;
 
     // For each rule row of the range in row order, the date its rule gives in year, handed to
     // visit(const RuleRow&, CalendarDate). visit may return void, or bool: false stops the walk
@@ -108,7 +105,7 @@ private:
     const holiday::HolidayTable& mTable;
     const holiday::CellStore& mCells;
     RuleRowRange mRange;
-    std::vector<RuleRow> mRows;
+    RuleRows mRows;
     std::uint64_t mRevision = 0;
     std::int32_t mRowCount = -1; // never a row count: the first use reads the rows
 };
