@@ -19,6 +19,10 @@ namespace {
 
 // The least block size when the input's size is not known.
 constexpr std::size_t MinBlockSize = std::size_t{1} << 20;
+// A row whose bytes read so far pass this is stored cell by cell as its cells end, so that no
+// row, however long, is stored in one step after its end is read: the work of each Commit
+// stays in proportion to the bytes it hands over.
+constexpr std::size_t LongRowBytes = std::size_t{1} << 20;
 
 // The 0x00 bytes in [p, end): sixteen bytes at a time, their counts summed per lane (at most
 // 255 blocks before the sums are taken); the last few bytes in one block that overlaps the ones
@@ -104,11 +108,37 @@ void HolidayFileParser::Commit(std::size_t n) {
     mFilled += n;
     const char* const end = mBlock + mFilled;
     while (ScanRow(mBlock + mRowStart, end)) {
-        StoreRow(mBlock + mRowStart);
+        const char* const row = mBlock + mRowStart;
+        if (mCell > 0) { // a long row: its first cells are stored already
+            GrowCounts();
+            StoreCells(row, row + mScan.Scanned, true);
+            mRowStored = 0;
+        } else {
+            StoreRow(row);
+        }
         mRowStart += mScan.Scanned + 1;
         mScan = RowScan{};
     }
+    if (mScan.Scanned > LongRowBytes && mScan.Zeros > 0) {
+        StoreEndedCells();
+    }
     GrowCounts();
+}
+
+void HolidayFileParser::StoreEndedCells() {
+    const char* const row = mBlock + mRowStart;
+    const char* lastEnd = row + mScan.Scanned;
+    while (lastEnd[-1] != '\0') {
+        --lastEnd;
+    }
+    GrowCounts();
+    const std::int64_t cellsBefore = mCell;
+    StoreCells(row, lastEnd, false);
+    const auto stored = static_cast<std::size_t>(lastEnd - row);
+    mRowStart += stored;
+    mRowStored += stored;
+    mScan.Scanned -= stored;
+    mScan.Zeros -= mCell - cellsBefore;
 }
 
 bool HolidayFileParser::ScanRow(const char* row, const char* end) noexcept {
@@ -257,9 +287,15 @@ void HolidayFileParser::StoreUnfinishedCells() {
 void HolidayFileParser::Finish() {
     // The cells of the unfinished row stay beyond the counts, unseen: all of its bytes count
     // as not read.
-    if (mBlock != nullptr && mFilled > mRowStart) {
-        mLosses.UnreadBytes = mFilled - mRowStart;
+    const std::size_t unfinished = mBlock != nullptr ? mFilled - mRowStart + mRowStored : 0;
+    if (unfinished > 0) {
+        mLosses.UnreadBytes = unfinished;
         mLosses.NoRowEnd = mRow == 1;
+    }
+    // So are the faults of the cells of a long unfinished row that were stored as they ended.
+    std::vector<GridCoord>& faults = mLosses.IllFormedCells;
+    while (!faults.empty() && faults.back().Row == mRow - 1) {
+        faults.pop_back();
     }
     StoreUnfinishedCells();
     GrowCounts();

@@ -19,9 +19,10 @@ namespace holiday {
 // The bytes are read straight into blocks that the table keeps (Room, then Commit), and a row
 // of well-formed UTF-8 goes into the table as those very bytes, without a copy. Rows that
 // cannot (ill-formed cells, rows over texts already stored, rows too long for that form) are
-// stored cell by cell. The counts, texts and errors are those of reading one byte at a time and
-// growing the table one cell at a time; the observers are told once, when the parser is
-// destroyed.
+// stored cell by cell; a row that grows past a mebibyte before its end is read is stored as its
+// cells end, so no Commit has more to store than the bytes it hands over. The counts, texts and
+// errors are those of reading one byte at a time and growing the table one cell at a time; the
+// observers are told once, when the parser is destroyed.
 class HolidayFileParser {
 public:
     // expectedSize: the bytes that will come, when known (one block then holds them all).
@@ -59,6 +60,9 @@ private:
     bool ScanRow(const char* row, const char* end) noexcept;
     // Stores the row at row whose scan ended at its 0x01.
     void StoreRow(const char* row);
+    // Stores the cells of the long row being read that a 0x00 ended, one at a time; the row
+    // being read then starts after them.
+    void StoreEndedCells();
     // Stores the cells of [row, end) one at a time, as reading byte by byte does; the last
     // one only when endsRow.
     void StoreCells(const char* row, const char* end, bool endsRow);
@@ -78,13 +82,14 @@ private:
     std::size_t mFilled = 0;    // bytes in the block
     std::size_t mRowStart = 0;  // where the row being read starts in the block
     std::size_t mBlockRows = 0; // rows stored from the block without a copy
+    std::size_t mRowStored = 0; // bytes of the row being read stored cell by cell before mRowStart
     bool mUnfinishedStored = false;
     RowScan mScan;
     // The bytes of the block up to here, from the last row checked on, are whole well-formed
     // UTF-8 sequences; what follows is ill-formed when mFaultAtValidTo.
     const char* mValidTo = nullptr;
     bool mFaultAtValidTo = false;
-    std::int64_t mCell = 0; // cells finished in the current row (cell by cell)
+    std::int64_t mCell = 0; // cells of the current row stored cell by cell
     std::int64_t mRow = 1;  // 1-based number of the row being read
     std::vector<std::string_view> mTexts;
     // The counts that the rows stored at once demand; they reach the table at the end of each
