@@ -44,9 +44,12 @@ std::string HugeText() {
     return text;
 }
 
-// The one window, shown, with the huge file opened.
+// The one window, shown, with the huge file opened; main closes it before the application
+// object goes.
+std::unique_ptr<TForm1> gForm;
+
 TForm1& Window() {
-    static std::unique_ptr<TForm1> form = [] {
+    if (!gForm) {
         // One row of one cell: the 0x01 ends it (bytes that no delimiter ends are dropped).
         std::ofstream(HugeFile, std::ios::binary) << HugeText() << '\x01';
         auto window = std::make_unique<TForm1>();
@@ -57,9 +60,9 @@ TForm1& Window() {
         QCoreApplication::processEvents();
         std::printf("cell (0, 0): %zu bytes, %d x %d cells\n", window->Table().GetCell(0, 0).size(),
                     window->Table().ColCount(), window->Table().RowCount());
-        return window;
-    }();
-    return *form;
+        gForm = std::move(window);
+    }
+    return *gForm;
 }
 
 void Press(QWidget* target, int key) {
@@ -233,6 +236,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    gForm.reset();
     std::remove(HugeFile.c_str());
     return 0;
 }
