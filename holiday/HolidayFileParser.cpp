@@ -108,14 +108,7 @@ void HolidayFileParser::Commit(std::size_t n) {
     mFilled += n;
     const char* const end = mBlock + mFilled;
     while (ScanRow(mBlock + mRowStart, end)) {
-        const char* const row = mBlock + mRowStart;
-        if (mCell > 0) { // a long row: its first cells are stored already
-            GrowCounts();
-            StoreCells(row, row + mScan.Scanned, true);
-            mRowStored = 0;
-        } else {
-            StoreRow(row);
-        }
+        StoreRow(mBlock + mRowStart);
         mRowStart += mScan.Scanned + 1;
         mScan = RowScan{};
     }
@@ -153,10 +146,12 @@ bool HolidayFileParser::ScanRow(const char* row, const char* end) noexcept {
 
 void HolidayFileParser::StoreRow(const char* row) {
     const std::int64_t cells = mScan.Zeros + 1;
-    // Rows that reach a count limit take the cell-by-cell path, which fails where it must.
-    if (mRow >= HolidayTable::MaxCount || cells > HolidayTable::MaxCount) {
+    // A long row whose first cells are stored already goes on cell by cell; so do rows that
+    // reach a count limit, which that path fails where it must.
+    if (mCell > 0 || mRow >= HolidayTable::MaxCount || cells > HolidayTable::MaxCount) {
         GrowCounts();
         StoreCells(row, row + mScan.Scanned, true);
+        mRowStored = 0;
         return;
     }
     const auto index = static_cast<std::int32_t>(mRow - 1);

@@ -24,7 +24,7 @@ void ExpectNumbered(const rules::RuleRows& rows, std::size_t n) {
 
 // A walk drops the rows after the one a visitor changed and reads on: every cut, at a chunk's
 // edge or inside one, keeps the rows before it and the rows read after it follow on.
-TEST(RuleRows, TruncateThenGrowKeepsRowOrderAcrossChunks) {
+TEST(RuleRows, TruncateGrowAndReleaseKeepRowOrderAcrossChunks) {
     for (const std::size_t cut :
          {std::size_t{0}, std::size_t{3}, Chunk - 1, Chunk, Chunk + 1, 2 * Chunk + 5}) {
         rules::RuleRows rows;
@@ -37,19 +37,13 @@ TEST(RuleRows, TruncateThenGrowKeepsRowOrderAcrossChunks) {
             rows.push_back(RowNumbered(n));
         }
         ExpectNumbered(rows, cut + Chunk + 2);
+        // Given back a chunk at a time, the rows before the chunks given back stay.
+        ASSERT_TRUE(rows.ReleaseLastChunk());
+        ExpectNumbered(rows, (cut + Chunk + 1) / Chunk * Chunk);
+        while (rows.ReleaseLastChunk()) {
+        }
+        EXPECT_TRUE(rows.empty());
     }
-}
-
-TEST(RuleRows, ReleasesOneChunkAtATime) {
-    rules::RuleRows rows;
-    for (std::size_t n = 0; n < Chunk + 1; ++n) {
-        rows.push_back(RowNumbered(n));
-    }
-    ASSERT_TRUE(rows.ReleaseLastChunk());
-    ExpectNumbered(rows, Chunk);
-    ASSERT_TRUE(rows.ReleaseLastChunk());
-    EXPECT_TRUE(rows.empty());
-    EXPECT_FALSE(rows.ReleaseLastChunk());
 }
 
 } // namespace
